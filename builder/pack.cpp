@@ -1,0 +1,473 @@
+// The packer: a binary-tree match finder and an optimal parse. Tokens carry
+// no state between them (no repeated offsets, no entropy coding), so the
+// cheapest packing of a stretch is a shortest path over positions whose edges
+// are tokens priced at their exact bit cost.
+#include "builder/pack.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+constexpr uint32_t kMagic = 0x9EC72BA1;
+constexpr uint32_t kMinMatch = 4;   // shortest back-reference, also its shortest distance
+constexpr uint32_t kMinRun = 3;     // shortest byte run
+constexpr uint32_t kWindowBits = 24;
+// At this length a match or run is taken without looking at the positions it
+// covers; it is also where the tree stops comparing.
+constexpr uint32_t kNiceLength = 192;
+constexpr uint32_t kSearchDepth = 96;  // tree nodes visited per position
+// Positions per optimal-parse pass; edges are cut at the end of a pass.
+constexpr size_t kSegment = size_t(1) << 18;
+// Literal runs are priced by header class: a run of up to 4^(c+1) bytes has a
+// header of 1 + 3(c+1) bits. Longer runs than the last class are split.
+constexpr int kLiteralClasses = 8;
+
+inline uint32_t bitLength(uint32_t v) { return v ? 32 - (uint32_t)__builtin_clz(v) : 0; }
+
+inline uint32_t read32(const uint8_t* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+// Fewest leading 1-bits k for `value`, and the field width they give.
+void numberShape(uint32_t base, uint32_t step, uint32_t value, uint32_t& k, uint32_t& width) {
+    uint32_t need = bitLength(value);
+    k = need <= base ? 0 : (need - base + step - 1) / step;
+    width = std::min<uint32_t>(base + k * step, 32);
+}
+
+}  // namespace
+
+uint32_t packedNumberBits(uint32_t base, uint32_t step, uint32_t value) {
+    uint32_t k, width;
+    numberShape(base, step, value, k, width);
+    return k + 1 + width;
+}
+
+namespace {
+
+class BitWriter {
+public:
+    explicit BitWriter(std::vector<uint8_t>& out) : out_(out) {}
+
+    void put(uint32_t bits, uint32_t count) {  // count <= 32
+        acc_ |= (uint64_t(bits) & ((uint64_t(1) << count) - 1)) << fill_;
+        fill_ += count;
+        while (fill_ >= 8) {
+            out_.push_back(uint8_t(acc_));
+            acc_ >>= 8;
+            fill_ -= 8;
+        }
+    }
+
+    void putNumber(uint32_t base, uint32_t step, uint32_t value) {
+        uint32_t k, width;
+        numberShape(base, step, value, k, width);
+        put((uint32_t(1) << k) - 1, k);  // k <= 31 for every base >= 1
+        put(0, 1);
+        put(value, width);
+    }
+
+    void finish() {
+        if (fill_ > 0) out_.push_back(uint8_t(acc_));
+        acc_ = 0;
+        fill_ = 0;
+    }
+
+private:
+    std::vector<uint8_t>& out_;
+    uint64_t acc_ = 0;
+    uint32_t fill_ = 0;
+};
+
+// Writes tokens; adjacent literal runs become one (never costs more).
+class TokenWriter {
+public:
+    TokenWriter(BitWriter& bits, const uint8_t* data) : bits_(bits), data_(data) {}
+
+    void literals(size_t pos, size_t count) {
+        if (pendingCount_ > 0 && pendingPos_ + pendingCount_ == pos) {
+            pendingCount_ += count;
+            return;
+        }
+        flush();
+        pendingPos_ = pos;
+        pendingCount_ = count;
+    }
+
+    void byteRun(uint8_t byte, size_t count) {
+        flush();
+        bits_.put(3, 2);
+        bits_.put(byte, 8);
+        bits_.putNumber(1, 1, uint32_t(count - kMinRun));
+    }
+
+    void backReference(size_t length, uint32_t distance) {
+        flush();
+        bits_.put(1, 2);
+        bits_.putNumber(2, 1, uint32_t(length - kMinMatch));
+        bits_.putNumber(12, 2, distance - kMinMatch);
+    }
+
+    void flush() {
+        if (pendingCount_ == 0) return;
+        bits_.put(0, 1);
+        bits_.putNumber(2, 2, uint32_t(pendingCount_ - 1));
+        for (size_t i = 0; i < pendingCount_; ++i) bits_.put(data_[pendingPos_ + i], 8);
+        pendingCount_ = 0;
+    }
+
+private:
+    BitWriter& bits_;
+    const uint8_t* data_;
+    size_t pendingPos_ = 0;
+    size_t pendingCount_ = 0;
+};
+
+struct Match {
+    uint32_t length;    // usable length: never above the distance
+    uint32_t distance;
+};
+
+// Binary-tree match finder over a sliding window (each node's children are
+// older positions; a path from the root visits ever older ones). find() must
+// or skip() must be called for every position in order: both enter it.
+class MatchFinder {
+public:
+    MatchFinder(const uint8_t* data, size_t n) : data_(data), n_(n) {
+        uint32_t bits = 8;
+        while (bits < kWindowBits && (size_t(1) << bits) < n) ++bits;
+        window_ = size_t(1) << bits;
+        hashBits_ = std::min<uint32_t>(std::max<uint32_t>(bits, 12), 22);
+        head_.assign(size_t(1) << hashBits_, 0);
+        tree_.assign(2 * window_, 0);
+    }
+
+    // Enters `pos` without collecting matches (inside a stretch already taken).
+    void skip(size_t pos) {
+        raw_.clear();
+        size_t avail = n_ - pos;
+        if (avail >= kMinMatch) searchTree(pos, uint32_t(std::min<size_t>(kNiceLength, avail)));
+    }
+
+    // The matches at `pos`: usable lengths and distances both increasing, so
+    // for every length the nearest (cheapest) distance is listed. The longest
+    // may run past kNiceLength when it was extended by direct comparison.
+    const std::vector<Match>& find(size_t pos) {
+        found_.clear();
+        raw_.clear();
+        size_t avail = n_ - pos;
+        if (avail < kMinMatch) return found_;
+        const uint32_t lenLimit = uint32_t(std::min<size_t>(kNiceLength, avail));
+        searchTree(pos, lenLimit);
+        addPeriodicMatches(pos, lenLimit);
+        keepFrontier();
+        if (!found_.empty()) {
+            Match& last = found_.back();
+            if (last.length == kNiceLength && avail > kNiceLength)
+                last.length = matchLength(pos, last.distance, std::min<size_t>(avail, last.distance));
+        }
+        return found_;
+    }
+
+private:
+    // Raw matches: true length (up to lenLimit) and distance.
+    struct RawMatch {
+        uint32_t length;
+        uint32_t distance;
+    };
+
+    uint32_t hash(size_t pos) const { return (read32(data_ + pos) * 0x9E3779B1u) >> (32 - hashBits_); }
+
+    uint32_t matchLength(size_t pos, size_t distance, size_t limit) const {
+        const uint8_t* p = data_ + pos;
+        const uint8_t* q = p - distance;
+        size_t len = 0;
+        while (len < limit && p[len] == q[len]) ++len;
+        return uint32_t(len);
+    }
+
+    // Walks the tree from the newest position of the hash bucket, collecting
+    // matches, and re-links it with `pos` as the new root. Tree links hold
+    // position + 1; 0 is none.
+    void searchTree(size_t pos, uint32_t lenLimit) {
+        const uint8_t* p = data_ + pos;
+        period_ = 0;
+        uint32_t h = hash(pos);
+        uint32_t node = head_[h];
+        head_[h] = uint32_t(pos + 1);
+        uint32_t* smaller = &tree_[2 * (pos & (window_ - 1))];
+        uint32_t* larger = smaller + 1;
+        uint32_t lenSmaller = 0, lenLarger = 0;
+        for (uint32_t depth = kSearchDepth;; --depth) {
+            size_t distance = node ? pos - (node - 1) : 0;
+            if (node == 0 || depth == 0 || distance >= window_) {
+                *smaller = *larger = 0;
+                return;
+            }
+            size_t older = node - 1;
+            uint32_t* pair = &tree_[2 * (older & (window_ - 1))];
+            const uint8_t* q = data_ + older;
+            // Both neighbours share this many bytes with p, so does q.
+            uint32_t len = std::min(lenSmaller, lenLarger);
+            if (q[len] == p[len]) {
+                while (++len < lenLimit && q[len] == p[len]) {
+                }
+                if (len >= kMinMatch && distance >= kMinMatch) raw_.push_back({len, uint32_t(distance)});
+                if (len > distance && (period_ == 0 || distance < period_)) period_ = uint32_t(distance);
+                if (len == lenLimit) {
+                    // q equals p as far as the tree looks: p takes its place.
+                    *smaller = pair[0];
+                    *larger = pair[1];
+                    return;
+                }
+            }
+            if (q[len] < p[len]) {
+                *smaller = node;
+                smaller = pair + 1;
+                node = *smaller;
+                lenSmaller = len;
+            } else {
+                *larger = node;
+                larger = pair;
+                node = *larger;
+                lenLarger = len;
+            }
+        }
+    }
+
+    // A periodic stretch gives a near match longer than its distance, which a
+    // reference cannot use (length <= distance), and periods below 4 cannot
+    // be referenced at all. Multiples of the period can copy more; the tree
+    // has usually dropped them (equal prefixes are replaced), so they are
+    // probed directly, doubling while the stretch reaches back.
+    void addPeriodicMatches(size_t pos, uint32_t lenLimit) {
+        if (period_ == 0) return;
+        size_t first = (kMinMatch + period_ - 1) / period_ * period_;  // the first usable multiple
+        for (size_t distance = first; distance <= pos && distance < window_; distance *= 2) {
+            uint32_t len = matchLength(pos, distance, std::min<size_t>(lenLimit, distance));
+            if (len < kMinMatch) break;
+            raw_.push_back({len, uint32_t(distance)});
+            if (len < distance) break;
+        }
+    }
+
+    void keepFrontier() {
+        std::sort(raw_.begin(), raw_.end(),
+                  [](const RawMatch& a, const RawMatch& b) { return a.distance < b.distance; });
+        uint32_t best = kMinMatch - 1;
+        for (const RawMatch& m : raw_) {
+            uint32_t usable = std::min(m.length, m.distance);
+            if (usable > best) {
+                best = usable;
+                found_.push_back({usable, m.distance});
+            }
+        }
+    }
+
+    const uint8_t* data_;
+    size_t n_;
+    size_t window_;
+    uint32_t hashBits_;
+    std::vector<uint32_t> head_;
+    std::vector<uint32_t> tree_;
+    std::vector<RawMatch> raw_;
+    std::vector<Match> found_;
+    uint32_t period_ = 0;  // shortest distance whose match outran it, 0 when none
+};
+
+// Indices in increasing order with increasing values: the minimum of a
+// sliding window of starts.
+class MinQueue {
+public:
+    explicit MinQueue(size_t capacity) {
+        size_t size = 1;
+        while (size <= capacity) size <<= 1;
+        slots_.resize(size);
+        mask_ = size - 1;
+    }
+    void clear() { first_ = end_ = 0; }
+    bool empty() const { return first_ == end_; }
+    uint32_t front() const { return slots_[first_ & mask_]; }
+    void popFront() { ++first_; }
+    uint32_t back() const { return slots_[(end_ - 1) & mask_]; }
+    void popBack() { --end_; }
+    void pushBack(uint32_t index) { slots_[end_++ & mask_] = index; }
+
+private:
+    std::vector<uint32_t> slots_;
+    size_t mask_ = 0;
+    size_t first_ = 0;
+    size_t end_ = 0;
+};
+
+enum : uint32_t { kLiteralEdge = 0, kRunEdge = 1 };  // otherwise a back-reference's distance
+
+class Parser {
+public:
+    Parser(const uint8_t* data, size_t n, BitWriter& bits)
+        : data_(data), n_(n), finder_(data, n), writer_(bits, data) {
+        for (int c = 0; c < kLiteralClasses; ++c) {
+            literalMax_[c] = uint32_t(1) << (2 * (c + 1));
+            literalHeader_[c] = 1 + 3 * uint32_t(c + 1);
+            starts_.emplace_back(literalMax_[c]);
+        }
+        for (uint32_t len = kMinMatch; len <= kNiceLength; ++len)
+            lengthBits_[len] = packedNumberBits(2, 1, len - kMinMatch);
+        for (uint32_t len = kMinRun; len <= kNiceLength; ++len)
+            runBits_[len] = 2 + 8 + packedNumberBits(1, 1, len - kMinRun);
+        size_t most = std::min(n, kSegment) + 1;
+        cost_.resize(most);
+        from_.resize(most);
+        edge_.resize(most);
+    }
+
+    void run() {
+        for (size_t start = 0; start < n_;) {
+            size_t end = std::min(n_, start + kSegment);
+            parseSegment(start, end);
+            start = end;
+        }
+        writer_.flush();
+    }
+
+private:
+    void relax(size_t to, uint32_t cost, size_t from, uint32_t edge) {
+        if (cost < cost_[to]) {
+            cost_[to] = cost;
+            from_[to] = uint32_t(from);
+            edge_[to] = edge;
+        }
+    }
+
+    // Bytes equal to data[pos] from pos on.
+    size_t runLength(size_t pos) {
+        if (pos >= runEnd_ || data_[pos] != runByte_) {
+            runByte_ = data_[pos];
+            runEnd_ = pos + 1;
+            while (runEnd_ < n_ && data_[runEnd_] == runByte_) ++runEnd_;
+        }
+        return runEnd_ - pos;
+    }
+
+    // The cheapest way to reach `at` whose last token is a literal run.
+    void addLiteralStart(uint32_t index) {
+        int64_t value = int64_t(cost_[index]) - 8 * int64_t(index);
+        for (MinQueue& q : starts_) {
+            while (!q.empty() && int64_t(cost_[q.back()]) - 8 * int64_t(q.back()) >= value) q.popBack();
+            q.pushBack(index);
+        }
+    }
+
+    void reachByLiterals(uint32_t at) {
+        for (int c = 0; c < kLiteralClasses; ++c) {
+            MinQueue& q = starts_[c];
+            while (!q.empty() && at - q.front() > literalMax_[c]) q.popFront();
+            if (q.empty()) continue;
+            uint32_t from = q.front();
+            relax(at, cost_[from] + 8 * (at - from) + literalHeader_[c], from, kLiteralEdge);
+        }
+    }
+
+    // Shortest path over [start, end]; then the tokens of that path are written.
+    void parseSegment(size_t start, size_t end) {
+        const size_t length = end - start;
+        std::fill(cost_.begin(), cost_.begin() + length + 1, UINT32_MAX);
+        cost_[0] = 0;
+        for (MinQueue& q : starts_) q.clear();
+        size_t skipUntil = start;
+        for (size_t pos = start;; ++pos) {
+            const uint32_t at = uint32_t(pos - start);
+            if (at > 0) {
+                addLiteralStart(at - 1);
+                reachByLiterals(at);
+            }
+            if (pos == end) break;
+            if (pos < skipUntil) {
+                finder_.skip(pos);
+                continue;
+            }
+            const std::vector<Match>& matches = finder_.find(pos);
+            const uint32_t base = cost_[at];
+            const size_t room = end - pos;
+            size_t longest = 0;
+
+            size_t run = std::min(runLength(pos), room);
+            if (run >= kMinRun) {
+                size_t top = std::min<size_t>(run, kNiceLength);
+                for (size_t len = kMinRun; len <= top; ++len) relax(at + len, base + runBits_[len], at, kRunEdge);
+                if (run > top)
+                    relax(at + run, base + 10 + packedNumberBits(1, 1, uint32_t(run - kMinRun)), at, kRunEdge);
+                longest = run;
+            }
+
+            size_t done = kMinMatch - 1;
+            for (const Match& m : matches) {
+                size_t top = std::min<size_t>(m.length, room);
+                if (top <= done) continue;
+                const uint32_t head = base + 2 + packedNumberBits(12, 2, m.distance - kMinMatch);
+                size_t stepTop = std::min<size_t>(top, kNiceLength);
+                for (size_t len = done + 1; len <= stepTop; ++len)
+                    relax(at + len, head + lengthBits_[len], at, m.distance);
+                if (top > stepTop)
+                    relax(at + top, head + packedNumberBits(2, 1, uint32_t(top - kMinMatch)), at, m.distance);
+                done = top;
+                longest = std::max(longest, top);
+            }
+            if (longest >= kNiceLength) skipUntil = pos + longest;
+        }
+        writePath(start, length);
+    }
+
+    void writePath(size_t start, size_t length) {
+        path_.clear();
+        for (uint32_t at = uint32_t(length); at > 0; at = from_[at]) path_.push_back(at);
+        uint32_t from = 0;
+        for (auto it = path_.rbegin(); it != path_.rend(); ++it) {
+            uint32_t to = *it;
+            uint32_t edge = edge_[to];
+            size_t count = to - from;
+            if (edge == kLiteralEdge)
+                writer_.literals(start + from, count);
+            else if (edge == kRunEdge)
+                writer_.byteRun(data_[start + from], count);
+            else
+                writer_.backReference(count, edge);
+            from = to;
+        }
+    }
+
+    const uint8_t* data_;
+    size_t n_;
+    MatchFinder finder_;
+    TokenWriter writer_;
+    std::vector<MinQueue> starts_;
+    uint32_t literalMax_[kLiteralClasses];
+    uint32_t literalHeader_[kLiteralClasses];
+    uint32_t lengthBits_[kNiceLength + 1] = {};
+    uint32_t runBits_[kNiceLength + 1] = {};
+    std::vector<uint32_t> cost_;
+    std::vector<uint32_t> from_;
+    std::vector<uint32_t> edge_;
+    std::vector<uint32_t> path_;
+    size_t runEnd_ = 0;
+    uint8_t runByte_ = 0;
+};
+
+}  // namespace
+
+std::vector<uint8_t> pack(const uint8_t* data, size_t n) {
+    if (n > 0x7FFFFFFF) throw std::length_error("pack: a packed block holds less than 2 GiB");
+    std::vector<uint8_t> out;
+    out.reserve(n / 2 + 16);
+    out.resize(8);
+    uint32_t header[2] = {kMagic, uint32_t(n)};
+    for (int i = 0; i < 8; ++i) out[i] = uint8_t(header[i / 4] >> (8 * (i % 4)));
+    BitWriter bits(out);
+    if (n > 0) Parser(data, n, bits).run();
+    bits.finish();
+    return out;
+}

@@ -1,0 +1,22 @@
+// Packing for the installer's payload: makes the packed blocks that the
+// stub's Unpack (payload/unpack.h) restores.
+//
+// Block: magic 0x9EC72BA1 and the unpacked size (both 32-bit little-endian),
+// then an LSB-first bit stream of tokens:
+//   0  n=G(2,2)              literal run of n + 1 bytes
+//   11 b (8 bits) n=G(1,1)   byte b repeated n + 3 times
+//   10 l=G(2,1) d=G(12,2)    copy l + 4 bytes from d + 4 back; length <= distance
+// G(base, step) is k 1-bits, a 0-bit and a field of min(base + k*step, 32) bits.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Packs the `n` bytes at `data` (n < 2^31; larger throws std::length_error).
+// The parse is chosen for the fewest bits: a binary-tree match finder over a
+// 16 MiB window feeds an optimal parse over exact token costs.
+std::vector<uint8_t> pack(const uint8_t* data, size_t n);
+
+// The exact bit cost of G(base, step) holding `value`, with the fewest
+// leading 1-bits. Exposed for the tests.
+uint32_t packedNumberBits(uint32_t base, uint32_t step, uint32_t value);

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds everything: the stub for i686 and x86_64 (with the Windows test tools)
+# and the host tree (pure modules, unit tests, host tools, end-to-end tests).
+# Artifacts land in dist/.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+jobs=$(nproc 2>/dev/null || echo 2)
+
+configure() {  # dir [cmake args...]
+  local dir=$1; shift
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  fi
+}
+
+configure build/x86 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+configure build/x64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+configure build/host
+cmake --build build/x86 -j "$jobs"
+cmake --build build/x64 -j "$jobs"
+cmake --build build/host -j "$jobs"
