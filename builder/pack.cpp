@@ -17,7 +17,7 @@ constexpr uint32_t kWindowBits = 24;
 // At this length a match or run is taken without looking at the positions it
 // covers; it is also where the tree stops comparing.
 constexpr uint32_t kNiceLength = 192;
-constexpr uint32_t kSearchDepth = 96;  // tree nodes visited per position
+constexpr uint32_t kSearchDepth = 48;  // tree nodes visited per position; more gains little
 // Positions per optimal-parse pass; edges are cut at the end of a pass.
 constexpr size_t kSegment = size_t(1) << 18;
 // Literal runs are priced by header class: a run of up to 4^(c+1) bytes has a
@@ -133,8 +133,8 @@ struct Match {
 };
 
 // Binary-tree match finder over a sliding window (each node's children are
-// older positions; a path from the root visits ever older ones). find() must
-// or skip() must be called for every position in order: both enter it.
+// older positions; a path from the root visits ever older ones). find() or
+// skip() must be called for every position in order: both enter it.
 class MatchFinder {
 public:
     MatchFinder(const uint8_t* data, size_t n) : data_(data), n_(n) {
@@ -163,18 +163,19 @@ public:
         if (avail < kMinMatch) return found_;
         const uint32_t lenLimit = uint32_t(std::min<size_t>(kNiceLength, avail));
         searchTree(pos, lenLimit);
-        addPeriodicMatches(pos, lenLimit);
+        addPeriodicMatches(pos);
         keepFrontier();
         if (!found_.empty()) {
             Match& last = found_.back();
-            if (last.length == kNiceLength && avail > kNiceLength)
+            if (last.length == kNiceLength && last.distance > kNiceLength)
                 last.length = matchLength(pos, last.distance, std::min<size_t>(avail, last.distance));
         }
         return found_;
     }
 
 private:
-    // Raw matches: true length (up to lenLimit) and distance.
+    // Matches as found: the length compared (up to the tree's limit, or up to
+    // the distance for the periodic probes) and the distance.
     struct RawMatch {
         uint32_t length;
         uint32_t distance;
@@ -244,11 +245,13 @@ private:
     // be referenced at all. Multiples of the period can copy more; the tree
     // has usually dropped them (equal prefixes are replaced), so they are
     // probed directly, doubling while the stretch reaches back.
-    void addPeriodicMatches(size_t pos, uint32_t lenLimit) {
+    void addPeriodicMatches(size_t pos) {
         if (period_ == 0) return;
         size_t first = (kMinMatch + period_ - 1) / period_ * period_;  // the first usable multiple
         for (size_t distance = first; distance <= pos && distance < window_; distance *= 2) {
-            uint32_t len = matchLength(pos, distance, std::min<size_t>(lenLimit, distance));
+            // Compared to the full usable length: a long stretch is then taken
+            // whole and its positions are skipped, which pays for the compare.
+            uint32_t len = matchLength(pos, distance, std::min<size_t>(n_ - pos, distance));
             if (len < kMinMatch) break;
             raw_.push_back({len, uint32_t(distance)});
             if (len < distance) break;
@@ -310,16 +313,16 @@ class Parser {
 public:
     Parser(const uint8_t* data, size_t n, BitWriter& bits)
         : data_(data), n_(n), finder_(data, n), writer_(bits, data) {
+        const size_t most = std::min(n, kSegment) + 1;
         for (int c = 0; c < kLiteralClasses; ++c) {
             literalMax_[c] = uint32_t(1) << (2 * (c + 1));
             literalHeader_[c] = 1 + 3 * uint32_t(c + 1);
-            starts_.emplace_back(literalMax_[c]);
+            starts_.emplace_back(std::min<size_t>(literalMax_[c], most));
         }
         for (uint32_t len = kMinMatch; len <= kNiceLength; ++len)
             lengthBits_[len] = packedNumberBits(2, 1, len - kMinMatch);
         for (uint32_t len = kMinRun; len <= kNiceLength; ++len)
             runBits_[len] = 2 + 8 + packedNumberBits(1, 1, len - kMinRun);
-        size_t most = std::min(n, kSegment) + 1;
         cost_.resize(most);
         from_.resize(most);
         edge_.resize(most);
@@ -353,7 +356,9 @@ private:
         return runEnd_ - pos;
     }
 
-    // The cheapest way to reach `at` whose last token is a literal run.
+    // Offers `index` as the start of literal runs. A run from i to j costs
+    // cost[i] - 8i + 8j + header, so per header class the start with the
+    // least cost[i] - 8i within reach wins; each queue keeps those candidates.
     void addLiteralStart(uint32_t index) {
         int64_t value = int64_t(cost_[index]) - 8 * int64_t(index);
         for (MinQueue& q : starts_) {
@@ -362,6 +367,7 @@ private:
         }
     }
 
+    // The cheapest ways to reach `at` with a literal run as the last token.
     void reachByLiterals(uint32_t at) {
         for (int c = 0; c < kLiteralClasses; ++c) {
             MinQueue& q = starts_[c];

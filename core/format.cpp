@@ -447,7 +447,8 @@ void formatFloating(String& out, const Spec& spec, double value) {
 
 // ---- characters and texts ------------------------------------------------------
 
-void formatText(String& out, const Spec& spec, const char* text, int32_t available) {
+// Reads at most `available` bytes and the precision of `text`, up to a zero.
+void printText(String& out, const Spec& spec, const char* text, int32_t available) {
     int32_t n = 0;
     int32_t limit = spec.precision >= 0 && spec.precision < available ? spec.precision : available;
     while (n < limit && text[n]) {
@@ -461,7 +462,7 @@ void formatText(String& out, const Spec& spec, const char* text, int32_t availab
 void formatString(String& out, const Spec& spec, const FormatArg& arg) {
     if (arg.kind == FormatArg::Text || arg.kind == FormatArg::None) {
         const char* s = arg.kind == FormatArg::Text && arg.s ? arg.s : "";
-        formatText(out, spec, s, String::all);
+        printText(out, spec, s, String::all);
         return;
     }
     // A number under %s prints as its own conversion would, then as text.
@@ -475,13 +476,13 @@ void formatString(String& out, const Spec& spec, const FormatArg& arg) {
     } else {
         formatInteger(number, plain, arg);
     }
-    formatText(out, spec, number.text(), number.length());
+    printText(out, spec, number.text(), number.length());
 }
 
 void formatCharacter(String& out, const Spec& spec, const FormatArg& arg) {
     char c = arg.kind == FormatArg::Text ? (arg.s ? arg.s[0] : 0) : (char)signedValue(arg);
     // A zero character prints nothing: the text must stay a C string.
-    formatText(out, spec, &c, c ? 1 : 0);
+    printText(out, spec, &c, c ? 1 : 0);
 }
 
 // ---- the pattern ---------------------------------------------------------------

@@ -2,10 +2,14 @@
 // start-up), so it fetches its own instance handle and argument text.
 #include <windows.h>
 
+#include <stdlib.h>
+
 #include "core/system_paths.h"
 #include "driver/command_line.h"
 #include "driver/failure.h"
+#include "driver/install_sequence.h"
 #include "driver/run_settings.h"
+#include "payload/format.h"
 #include "payload/payload_open.h"
 
 namespace {
@@ -17,6 +21,36 @@ void applyOptions(const CommandLineOptions& options) {
     ProductName = options.productName;
     UninstallName = options.uninstallName;
     RunAfterInstall = options.runAfterInstall;
+}
+
+// The option word comes first: the run reacts to it before the block's
+// checksum is tested and the rest is read.
+void readPayloadSettings() {
+    ReadPayloadHeader(InstallerPayload, PayloadHeaderFields);
+    uint8_t* block = nullptr;
+    int32_t size = 0;
+    TakeSettingsBlock(InstallerPayload, PayloadHeaderFields, block, size);
+    MemoryStream stream(block, (uint32_t)size);
+    readProductFlags(stream, PayloadSettings);
+    applyProductFlags(PayloadSettings);
+    if (int code = settingsChecksumCode(block, size, PayloadHeaderFields.scrambleKey)) ReportCorrupt(code);
+
+    SettingsContext context;
+    context.productNameOverride = ProductName.text();
+    context.windowsDirectory = SystemPaths.windowsDirectory.text();
+    context.installerFileLength = InstallerPayload.fileLength;
+    if (int code = readSettingsRest(stream, context, PayloadSettings)) ReportCorrupt(code);
+    free(block);
+    applySettingsBlock(PayloadSettings);
+}
+
+void buildStubImage() {
+    StubImageSettings settings;
+    settings.testStubChecksum = PayloadSettings.highFlag(payload::flag::CheckStubChecksum.bit);
+    settings.stubChecksum = PayloadHeaderFields.stubChecksum;
+    settings.patchOffset = PayloadSettings.uninstallerPatchOffset;
+    settings.patch = &PayloadSettings.uninstallerPatch;
+    BuildStubImage(InstallerPayload, settings, StubImage);
 }
 
 }  // namespace
@@ -41,8 +75,9 @@ extern "C" void TavoEntry() {
     }
 
     InstallSource = installSourceFrom(fullCommandLine);
-    PayloadLocation payload;
-    OpenPayload(InstallSource.text(), payload);
-    // The install sequence starts here once the payload reader exists.
+    OpenPayload(InstallSource.text(), InstallerPayload);
+    readPayloadSettings();
+    buildStubImage();
+    RunInstallSequence();
     Shutdown();
 }

@@ -19,4 +19,5 @@ void operator delete(void* p, size_t) noexcept { free(p); }
 void operator delete[](void* p, size_t) noexcept { free(p); }
 
 extern "C" int atexit(void (*)(void)) { return 0; }
-extern "C" void __cxa_pure_virtual() { InternalFatal("core", 0); }
+// A call of an operation a class does not provide: the library's first such guard.
+extern "C" void __cxa_pure_virtual() { InternalFatal("core", 2295); }

@@ -10,6 +10,8 @@ namespace payload {
 constexpr char kSectionName[] = ".tavo";
 constexpr uint32_t kHeaderMagic = 0xA4F23DE5;
 constexpr uint32_t kBuilderVersion = 1130;        // hundredths: 11.30
+constexpr uint32_t kNewestReadableVersion = 1131; // later builders are refused
+constexpr double kReaderVersion = 11.3;           // shown in the refusal
 constexpr uint32_t kHeaderFixedSize = 36;         // before the file sizes
 constexpr int32_t kMaxSettingsSize = 0xA00000;    // exclusive
 constexpr int32_t kMaxFileSize = 0x40000000;      // inclusive

@@ -58,9 +58,13 @@ bool MemoryStream::skipReserved() {
 }
 
 bool MemoryStream::readText(String& text) {
-    const uint8_t* start = data_ + position_;
     uint32_t available = remaining();
-    const void* zero = available ? memchr(start, 0, available) : nullptr;
+    if (available == 0) {
+        text.clear();
+        return false;
+    }
+    const uint8_t* start = data_ + position_;
+    const void* zero = memchr(start, 0, available);
     uint32_t length = zero ? (uint32_t)((const uint8_t*)zero - start) : available;
     text.assign((const char*)start, (int32_t)length);
     position_ += zero ? length + 1 : length;
@@ -80,7 +84,8 @@ const uint8_t* MemoryStream::take(uint32_t count) {
 bool MemoryStream::readBytes(uint32_t count, String& out) {
     uint32_t available = remaining();
     uint32_t copied = count < available ? count : available;
-    out.assign((const char*)data_ + position_, (int32_t)copied);
+    out.clear();
+    if (copied > 0) out.assign((const char*)data_ + position_, (int32_t)copied);
     position_ += copied;
     return copied == count;
 }

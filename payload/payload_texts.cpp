@@ -1,3 +1,5 @@
+#include "payload/data_region.h"
+#include "payload/header.h"
 #include "payload/payload_open.h"
 
 const char kNoPayloadExplanation[] =
@@ -7,3 +9,9 @@ const char kNoPayloadExplanation[] =
     "You should not delete this program or execute it directly.";
 
 const char kCannotOpenItself[] = "Error code 1: The Varnel could not open itself.  Filename:\n%s";
+
+const char kVersionMismatch[] =
+    "The installer version (%.1f) does not match the version of TAVO (%.1f).  "
+    "Close all applications and reinstall TAVO.";
+
+const char kArchiveReadFailed[] = "Error code 2: failed to read archive data";

@@ -39,6 +39,7 @@ int findPayloadSection(FileBytes& file, PayloadSection& out) {
         name[8] = 0;
         if (strcmp(name, payload::kSectionName) != 0) continue;
         out.slot = slot;
+        out.memorySize = readLE32(entry + 8);
         out.memoryOffset = readLE32(entry + 12);
         out.fileDataSize = readLE32(entry + 16);
         out.fileDataOffset = readLE32(entry + 20);

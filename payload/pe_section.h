@@ -21,6 +21,7 @@ struct PayloadSection {
     uint32_t tableOffset;      // file offset of the section table
     uint32_t slot;             // index of the payload section's entry
     uint32_t memoryOffset;     // where the loader mapped it, from the image base
+    uint32_t memorySize;       // how much of it the loader mapped (0: the file data size)
     uint32_t fileDataSize;
     uint32_t fileDataOffset;
 };

@@ -119,7 +119,7 @@ TEST_F(Robot, TypesPicksAndChecksLikeAUser) {
 }
 
 TEST_F(Robot, EndsAHungChildAfterTheTimeOut) {
-  RobotRun run = runSample("hang", "on text \"Nobody\"\n  ignore\n", 2000);
+  RobotRun run = runSample("hang", "on text \"Nobody\"\n  ignore\n", 5000);
   ASSERT_TRUE(run.ok()) << run.describe();
   ASSERT_EQ(run.transcript.dialogs.size(), 1u) << run.describe();
   EXPECT_EQ(run.transcript.dialogs[0].message(), "Nobody answers this box.");

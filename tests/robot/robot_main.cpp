@@ -6,7 +6,8 @@
 // visible, enabled dialog (class #32770) of the child and of the processes it
 // starts is recorded into the transcript once it has stopped changing, then
 // answered as the script says (script.h). A child still running after the
-// time-out (default 30000 ms) is ended together with what it started.
+// time-out (default 30000 ms) is ended together with what it started, with
+// exit code 1460 (ERROR_TIMEOUT).
 //
 // Transcript (line_format.h; one block per dialog, in the order seen):
 //   command "C:\\dir\\setup.exe /a"

@@ -60,7 +60,7 @@ struct Script {
   Script();
 
   // Returns the rule that answers this dialog (a "once" rule is marked used),
-  // or the fallback. The pointer stays valid while the script lives.
+  // or the fallback. The reference stays valid while the script lives.
   const Rule& answerFor(const DialogView& dialog);
 };
 

@@ -1,6 +1,7 @@
 #include "core/string.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <string>

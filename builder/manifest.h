@@ -1,0 +1,55 @@
+// Reading an installer manifest (TOML) into a build::Installer.
+//
+// The format, in brief (examples/hello/tavo.toml shows a whole one):
+//   top level   codepage, flags = [names], min-step-time, build-time,
+//               shortcuts = "current-user" | "all-users", excluded-systems = [names]
+//   [product]   name (required), publisher, version, registry-key,
+//               uninstall-name, master-product
+//   [directories] install, shared, start-menu, desktop-folder,
+//               uninstall-subdir, uninstaller-name
+//   [appearance] title-color, top-color, bottom-color ("#RRGGBB"),
+//               title-shadow, background-bitmap (a .bmp file), bitmap-size
+//   [texts]     licence, readme: lists of file paths or { text = "..." }
+//   [batch]     before-install, after-install, at-end, uninstall-first,
+//               uninstall-last: a string or { file = "..." }
+//   [layout]    data-in-file, volume-size, volume-base-name, first-volume-id
+//   [uninstaller-patch] offset, file
+//   [[files]] [[delete]] [[associations]] [[uninstall-values]]
+//   [strings]   id = "text" overrides of the English texts
+//   [[languages]] name, codepage, [languages.strings]
+// Texts are UTF-8 in the manifest and stored in the code page (default
+// CP1252); multi-line texts get CR LF line breaks. Paths of source files are
+// relative to the manifest's directory.
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+#include "builder/installer_spec.h"
+#include "builder/manifest_fields.h"
+
+namespace build {
+
+struct Manifest {
+    Installer installer;                  // buildTime not yet set
+    std::optional<DateTime> buildTime;    // "build-time" when the manifest gives one
+};
+
+// Reads and checks the manifest. Any problem throws ManifestError with one
+// message "file:line: key: problem"; `shownName` is the file name the message
+// uses (the path as the user typed it).
+Manifest readManifest(const std::filesystem::path& path, const std::string& shownName);
+
+// Same, from text already in memory (tests); files are looked up in `directory`.
+Manifest readManifestText(const std::string& text, const std::string& shownName,
+                          const std::filesystem::path& directory);
+
+// The build time: SOURCE_DATE_EPOCH (seconds since 1970, UTC) when
+// `sourceDateEpoch` is set, else the manifest's, else `now` (seconds, UTC).
+// Throws std::runtime_error when SOURCE_DATE_EPOCH is not a number.
+DateTime chooseBuildTime(const char* sourceDateEpoch, const std::optional<DateTime>& fromManifest, int64_t now);
+
+// Seconds since 1970 as a UTC date and time.
+DateTime utcDateTime(int64_t seconds);
+
+}  // namespace build

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The main job: set up, build everything, then run the example installer
+# headless under wine64 and print every dialog it showed, as a user saw it.
+#   scripts/run-example.sh [installer arguments...]
+# Dialogs are answered by the UI robot with their default button.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/setup.sh
+mkdir -p build
+echo "== building (log: build/build.log)"
+bash scripts/build.sh >build/build.log 2>&1 || { tail -n 40 build/build.log; exit 1; }
+
+work=build/example
+template=$root/build/wine-template
+bash scripts/wine-template.sh "$template" >build/wine-template.log 2>&1 || { cat build/wine-template.log; exit 1; }
+prefix=$work/prefix
+export WINEPREFIX="$root/$prefix" WINEDEBUG=-all
+unset DISPLAY WAYLAND_DISPLAY
+/usr/lib/wine/wineserver -k 2>/dev/null || true
+rm -rf "$prefix"
+mkdir -p "$work"
+cp -a "$template" "$prefix"
+
+installer="$prefix/drive_c/setup.exe"
+cp dist/tavo-stub-x64.exe "$installer"
+
+robot=build/x64/tests/robot/tavo-robot.exe
+transcript=$work/transcript.txt
+command="C:\\setup.exe"
+for arg in "$@"; do command="$command $arg"; done
+echo "== running: $command"
+/usr/lib/wine/wine64 "$robot" --transcript="Z:$root/$transcript" --timeout=60000 "$command" || true
+/usr/lib/wine/wineserver -k 2>/dev/null || true
+echo "== what the installer showed"
+cat "$transcript"
