@@ -82,6 +82,7 @@ void VectorBase::setCount(const ElementOps& ops, int32_t n) {
         closeGap(ops, n, count_ - n);
         return;
     }
+    if (n == count_) return;  // also keeps a null buffer away from memset
     reserve(ops, n);
     char* fresh = slotAt(items_, ops, count_);
     if (ops.construct) {

@@ -14,7 +14,7 @@
 // What the assembly needs from around it.
 class DataRegionHost {
 public:
-    // Progress display (Part of the progress dialog's operations).
+    // The progress dialog's operations.
     virtual void setProgressPercent(int percent) = 0;
     virtual void setProgressStatus(int stringId, int percent) = 0;
     virtual void holdStatus() = 0;

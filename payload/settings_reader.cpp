@@ -7,7 +7,7 @@ namespace {
 using payload::flag::KeepUninstallRecord;
 using payload::flag::RequiresMasterProduct;
 
-// A text list: i32 count (0 ... max, else `code`), then the texts.
+// A text list: i32 count (0 ... 20, else `code`), then the texts.
 int readTextList(MemoryStream& in, Vector<String>& out, int code) {
     int32_t count = 0;
     in.readI32(count);
@@ -17,6 +17,30 @@ int readTextList(MemoryStream& in, Vector<String>& out, int code) {
     return 0;
 }
 
+void defaultSharedPath(SettingsBlock& out) {
+    if (out.sharedPath.isEmpty()) out.sharedPath = out.publisher.isBlank() ? out.productName : out.publisher;
+    // Without an uninstall record no shared files are counted, so there is
+    // no shared directory.
+    if (!out.lowFlag(KeepUninstallRecord.bit)) out.sharedPath.clear();
+}
+
+void defaultStartMenu(SettingsBlock& out) {
+    if (!out.productStartMenu.isEmpty()) return;
+    out.productStartMenu = out.publisher;
+    if (!out.publisher.isEmpty()) out.productStartMenu += "\\";
+    out.productStartMenu += out.productName;
+}
+
+void defaultInstallDir(SettingsBlock& out, const char* windowsDirectory) {
+    if (out.defaultInstallDir.isEmpty()) {
+        out.defaultInstallDir = out.productName;
+    } else {
+        out.defaultInstallDir.replaceAll("<os>", windowsDirectory, String::IgnoreCase);
+    }
+}
+
+// Defaults are applied as the fields come, so that later ones see the
+// product name as the run will use it.
 int readNames(MemoryStream& in, const SettingsContext& context, SettingsBlock& out) {
     in.readU16(out.minStepTime);
     if (out.minStepTime > payload::kMaxMinStepTime) return 19;
@@ -25,24 +49,12 @@ int readNames(MemoryStream& in, const SettingsContext& context, SettingsBlock& o
     in.readText(out.publisher);
     in.readText(out.productName);
     if (context.productNameOverride && *context.productNameOverride) out.productName = context.productNameOverride;
-
     in.readText(out.sharedPath);
-    if (out.sharedPath.isEmpty()) out.sharedPath = out.publisher.isBlank() ? out.productName : out.publisher;
-    if (!out.lowFlag(KeepUninstallRecord.bit)) out.sharedPath.clear();
-
+    defaultSharedPath(out);
     in.readText(out.productStartMenu);
-    if (out.productStartMenu.isEmpty()) {
-        out.productStartMenu = out.publisher;
-        if (!out.publisher.isEmpty()) out.productStartMenu += "\\";
-        out.productStartMenu += out.productName;
-    }
-
+    defaultStartMenu(out);
     in.readText(out.defaultInstallDir);
-    if (out.defaultInstallDir.isEmpty()) {
-        out.defaultInstallDir = out.productName;
-    } else {
-        out.defaultInstallDir.replaceAll("<os>", context.windowsDirectory, String::IgnoreCase);
-    }
+    defaultInstallDir(out, context.windowsDirectory);
     in.readText(out.displayVersion);
     in.readText(out.productRegistry);
     return 0;

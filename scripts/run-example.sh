@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The main job: set up, build everything, then run the example installer
-# headless under wine64 and print every dialog it showed, as a user saw it.
+# The main job: set up, build everything, make the example installer from
+# examples/hello/tavo.toml, then run it headless under wine64 and print every
+# dialog it showed, as a user saw it.
 #   scripts/run-example.sh [installer arguments...]
 # Dialogs are answered by the UI robot with their default button.
 set -eu
@@ -23,8 +24,11 @@ rm -rf "$prefix"
 mkdir -p "$work"
 cp -a "$template" "$prefix"
 
+# The 64-bit stub, because only 64-bit Wine runs here; real releases use x86.
 installer="$prefix/drive_c/setup.exe"
-cp dist/tavo-stub-x64.exe "$installer"
+dist/tavo-build examples/hello/tavo.toml -o "$installer" --stub x64
+echo "== the installer, as the builder sees it"
+dist/tavo-build inspect "$installer" | head -n 40
 
 robot=build/x64/tests/robot/tavo-robot.exe
 transcript=$work/transcript.txt

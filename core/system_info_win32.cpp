@@ -1,0 +1,86 @@
+// The version query, the tick counter and late binding on the Win32 side;
+// the version decisions are core/os_version.cpp's.
+#include <windows.h>
+
+#include "core/clock.h"
+#include "core/os_version.h"
+#include "core/system_info.h"
+
+// The basic version record; its size field tells the system which record it got.
+static_assert(sizeof(OSVERSIONINFOA) == 148, "basic version record");
+
+static OsVersion queryVersion() {
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    OsVersion version;
+    if (!GetVersionExA(&info)) return version;
+    version.platform = info.dwPlatformId;
+    version.major = info.dwMajorVersion;
+    version.minor = info.dwMinorVersion;
+    version.build = info.dwBuildNumber;
+    int32_t length = 0;  // the system terminates the text; the bound is for safety
+    while (length < int32_t(sizeof info.szCSDVersion) && info.szCSDVersion[length]) length++;
+    version.servicePack = String(info.szCSDVersion, length);
+    return version;
+}
+
+bool IsNtFamily() { return queryVersion().platform == OsPlatformNt; }
+
+uint32_t CurrentOsCode() { return osCodeFor(queryVersion()); }
+
+String OsVersionText() { return osVersionTextFor(queryVersion()); }
+
+uint32_t TickCount() { return GetTickCount(); }
+
+uint32_t ElapsedMs(uint32_t startTick) { return tickDistance(startTick, GetTickCount()); }
+
+void SleepMs(uint32_t ms) { Sleep(ms); }
+
+static void* entryOf(HMODULE module, const char* function) {
+    FARPROC found = GetProcAddress(module, function);
+    return asEntry(found);
+}
+
+bool BindFunction(const char* library, const char* function, void*& entry) {
+    entry = nullptr;
+    HMODULE module = LoadLibraryA(library);
+    if (!module) return false;
+    entry = entryOf(module, function);
+    if (entry) return true;
+    FreeLibrary(module);
+    return false;
+}
+
+bool BindFunctions(const char* library, const FunctionTableEntry* table) {
+    HMODULE module = LoadLibraryA(library);
+    bool complete = module != nullptr;
+    for (const FunctionTableEntry* row = table; row->name && row->name[0]; row++) {
+        *row->entry = module ? entryOf(module, row->name) : nullptr;
+        if (!*row->entry && !row->mayBeMissing) complete = false;
+    }
+    return complete;
+}
+
+void LateLibrary::setName(const String& name) {
+    release();
+    name_ = name;
+}
+
+bool LateLibrary::load() {
+    if (module_) return true;
+    if (tried_) return false;
+    tried_ = true;
+    module_ = LoadLibraryA(name_.text());
+    return module_ != nullptr;
+}
+
+void* LateLibrary::function(const char* function) {
+    if (!load()) return nullptr;
+    return entryOf(static_cast<HMODULE>(module_), function);
+}
+
+void LateLibrary::release() {
+    if (module_) FreeLibrary(static_cast<HMODULE>(module_));
+    module_ = nullptr;
+    tried_ = false;
+}
