@@ -21,24 +21,9 @@
 namespace build {
 namespace {
 
-class BytesFile final : public FileBytes {
-public:
-    explicit BytesFile(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
-    bool readAt(uint32_t offset, void* out, uint32_t count) override {
-        if (offset > bytes_.size() || count > bytes_.size() - offset) return false;
-        memcpy(out, bytes_.data() + offset, count);
-        return true;
-    }
-
-private:
-    const std::vector<uint8_t>& bytes_;
-};
-
 // Volumes come from the installer's directory on this host; the stub's
 // reader names them with Windows paths, of which only the file name counts.
-// Where the stub would ask the user for a missing volume, inspecting stops:
-// the exception passes through the stub's reader, which keeps nothing that
-// needs cleaning up at that point.
+// Where the stub would ask the user for a missing volume, inspecting gives up.
 class VolumeHost final : public DataRegionHost {
 public:
     explicit VolumeHost(std::filesystem::path directory) : directory_(std::move(directory)) {}
@@ -47,9 +32,8 @@ public:
     void setProgressStatus(int, int) override {}
     void holdStatus() override {}
     void restartStatusClock() override {}
-    void askForVolume(const String&) override {
-        throw InspectError("volume \"" + lastName_ + "\" is missing, cut short or carries the wrong id");
-    }
+    bool askForVolume(const String&) override { return false; }
+    const std::string& lastVolumeName() const { return lastName_; }
     bool openVolume(const String& path) override {
         closeVolume();
         const char* name = strrchr(path.text(), '\\');
@@ -273,7 +257,7 @@ struct FreeBlock {
 std::string inspectInstaller(const std::filesystem::path& path, const InspectOptions& options) {
     std::vector<uint8_t> bytes = readInstaller(path);
     uint32_t fileLength = uint32_t(bytes.size());
-    BytesFile file(bytes);
+    BufferBytes file(bytes.data(), (uint32_t)bytes.size());
     PayloadSection section{};
     int found = findPayloadSection(file, section);
     if (found == SectionMissing) throw InspectError("no .tavo section: this is a stub without a payload");
@@ -323,6 +307,9 @@ std::string inspectInstaller(const std::filesystem::path& path, const InspectOpt
     DataRegion region;
     if ((code = assembleDataRegion(source, host, region)) != 0) {
         if (code == DataRegionReadFailed) throw InspectError(kArchiveReadFailed);
+        if (code == DataRegionGivenUp) {
+            throw InspectError("volume \"" + host.lastVolumeName() + "\" is missing, cut short or carries the wrong id");
+        }
         refuse("the data region", code);
     }
 

@@ -23,7 +23,8 @@ public:
     // Which parts of a KindTimestamp value count.
     enum TimestampKind : uint8_t { DateOnly, DateAndTime, TimeOnly };
 
-    constexpr Variant() : kind_(KindNone), timestampKind_(DateAndTime), integer_(0), floating_(0), text_(), timestamp_() {}
+    constexpr Variant()
+        : kind_(KindNone), timestampKind_(DateAndTime), integer_(0), floating_(0), text_(), timestamp_() {}
 
     // Each setter replaces the value and its kind (a text held before is freed).
     void setNone();

@@ -1,6 +1,7 @@
 // The directory variables' answers on Windows: the registry, the shell bound
 // from shell32.dll, and the system paths.
 #include <windows.h>
+#include <shlobj.h>
 #include <stdlib.h>
 
 #include "core/file_system.h"

@@ -58,10 +58,13 @@ void ownBuffer(Assembly& a) {
 }
 
 // Opens volume `number` once it carries `expectedId`; asks the user again as
-// long as it does not. Returns its length (more than the 4 bytes of the id).
+// long as it does not. Returns its length (more than the 4 bytes of the id),
+// or -1 when the host gave up.
 int64_t openExpectedVolume(DataRegionHost& host, const String& path, int number, uint32_t expectedId) {
     for (int attempt = 0;;) {
-        if (attempt > 0) host.askForVolume(volumePromptText(number, path.charAt(0), attempt > 1));
+        if (attempt > 0 && !host.askForVolume(volumePromptText(number, path.charAt(0), attempt > 1))) {
+            return -1;
+        }
         if (!host.openVolume(path)) {
             ++attempt;
             continue;
@@ -81,7 +84,9 @@ int readVolumes(const DataRegionSource& source, DataRegionHost& host, Assembly& 
         host.setProgressPercent(5 + (int)((a.length - remaining) * 30 / a.length));
         ++number;
         String path = programPathIn(formatText(payload::kVolumeNameFormat, source.volumeBaseName, number));
-        int64_t share = openExpectedVolume(host, path, number, expectedId) - 4;
+        int64_t length = openExpectedVolume(host, path, number, expectedId);
+        if (length < 0) return DataRegionGivenUp;
+        int64_t share = length - 4;
         // A volume longer than what is still missing would write past the region.
         bool read = share <= remaining && host.readVolume(a.owned + (a.length - remaining), (uint32_t)share);
         host.closeVolume();

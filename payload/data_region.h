@@ -20,9 +20,9 @@ public:
     virtual void holdStatus() = 0;
     virtual void restartStatusClock() = 0;
 
-    // Shows `prompt` asking for a volume and returns when the user wants
-    // another attempt; a cancel that the user confirms ends the run there.
-    virtual void askForVolume(const String& prompt) = 0;
+    // Shows `prompt` asking for a volume; true when the user wants another
+    // attempt, false to give up (the assembly then returns DataRegionGivenUp).
+    virtual bool askForVolume(const String& prompt) = 0;
 
     // One volume at a time: open (false when it cannot be opened), its
     // length in bytes, sequential reads from its start (false when `count`
@@ -60,13 +60,15 @@ struct DataRegion {
 // assembleDataRegion's result when the installer's own file cannot be read
 // ("Error code 2: failed to read archive data").
 constexpr int DataRegionReadFailed = -1;
+// assembleDataRegion's result when the host gave up asking for a volume.
+constexpr int DataRegionGivenUp = -2;
 
 // Assembles, checks and unpacks the region. Volumes are "%s%d.TAV" with the
 // base name and numbers from 2, in the installer's directory
 // (programPathIn); the first carries the first volume id, each next one id
 // one more. A missing or wrong volume is asked for again until it comes or
 // the user ends the run. Returns 0 with `out` filled (the catalogue starts at
-// out.bytes), DataRegionReadFailed, or a corrupt-payload code: 50 for parts
+// out.bytes), DataRegionReadFailed, DataRegionGivenUp, or a corrupt-payload code: 50 for parts
 // that do not fit the stored length or cannot be read, 55 for a wrong
 // checksum, 60 when it does not unpack.
 int assembleDataRegion(const DataRegionSource& source, DataRegionHost& host, DataRegion& out);

@@ -23,11 +23,14 @@ public:
     void holdStatus() override {}
     void restartStatusClock() override {}
 
-    void askForVolume(const String& prompt) override {
+    // A confirmed cancel ends the run inside confirmCancel, so the user is
+    // asked again until the volume comes.
+    bool askForVolume(const String& prompt) override {
         const UINT okCancelQuestion = 0x21;
         if (MessageBoxA((HWND)OwnerWindow(), prompt.text(), LocalisedText(27), okCancelQuestion) != IDOK) {
             confirmCancel();
         }
+        return true;
     }
 
     bool openVolume(const String& path) override {

@@ -18,6 +18,12 @@ bool readU16At(FileBytes& file, uint32_t offset, uint32_t& value) {
 
 }  // namespace
 
+bool BufferBytes::readAt(uint32_t offset, void* out, uint32_t count) {
+    if (offset > size_ || count > size_ - offset) return false;
+    if (count) memcpy(out, data_ + offset, count);
+    return true;
+}
+
 int findPayloadSection(FileBytes& file, PayloadSection& out) {
     memset(&out, 0, sizeof out);
     uint32_t pe = 0;

@@ -14,6 +14,18 @@ protected:
     ~FileBytes() = default;
 };
 
+// FileBytes over bytes already in memory (the builder's inspect, tests).
+// The bytes stay the caller's.
+class BufferBytes final : public FileBytes {
+public:
+    BufferBytes(const uint8_t* data, uint32_t size) : data_(data), size_(size) {}
+    bool readAt(uint32_t offset, void* out, uint32_t count) override;
+
+private:
+    const uint8_t* data_;
+    uint32_t size_;
+};
+
 // Where the payload section lies, and what removing it from the image needs.
 struct PayloadSection {
     uint32_t peHeaderOffset;   // from offset 0x3C, low 16 bits

@@ -19,19 +19,6 @@ std::vector<uint8_t> readFile(const std::string& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-class BytesFile final : public FileBytes {
-public:
-    explicit BytesFile(const std::vector<uint8_t>& b) : bytes_(b) {}
-    bool readAt(uint32_t offset, void* out, uint32_t count) override {
-        if (offset > bytes_.size() || count > bytes_.size() - offset) return false;
-        memcpy(out, bytes_.data() + offset, count);
-        return true;
-    }
-
-private:
-    const std::vector<uint8_t>& bytes_;
-};
-
 struct StubKind {
     const char* file;
     uint32_t machine;
@@ -56,7 +43,7 @@ TEST_P(StubStructure, IsAStrippedGuiProgramWithoutPayload) {
     EXPECT_EQ(readLE32(&bytes[pe + 12]), 0u) << "the symbol table should be stripped";
     EXPECT_EQ(readLE32(&bytes[pe + 16]), 0u) << "the symbol table should be stripped";
 
-    BytesFile file(bytes);
+    BufferBytes file(bytes.data(), (uint32_t)bytes.size());
     PayloadSection section;
     EXPECT_EQ(findPayloadSection(file, section), SectionMissing);
 }

@@ -21,19 +21,6 @@ std::vector<uint8_t> readDistFile(const char* name) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-class VectorFile final : public FileBytes {
-public:
-    explicit VectorFile(const std::vector<uint8_t>& b) : bytes_(b) {}
-    bool readAt(uint32_t offset, void* out, uint32_t count) override {
-        if (offset > bytes_.size() || count > bytes_.size() - offset) return false;
-        memcpy(out, bytes_.data() + offset, count);
-        return true;
-    }
-
-private:
-    const std::vector<uint8_t>& bytes_;
-};
-
 std::vector<uint8_t> pattern(size_t n, uint8_t seed) {
     std::vector<uint8_t> out(n);
     for (size_t i = 0; i < n; ++i) out[i] = uint8_t(i * 31 + seed);
@@ -72,7 +59,7 @@ TEST_P(PeAppendOnStub, StubFindsTheSectionAndItsBytes) {
         build::AppendedSection placed;
         std::vector<uint8_t> out = build::appendPayloadSection(stub_, content, after, c.endAtData, &placed);
 
-        VectorFile file(out);
+        BufferBytes file(out.data(), (uint32_t)out.size());
         PayloadSection found{};
         ASSERT_EQ(SectionFound, findPayloadSection(file, found));
         EXPECT_EQ(readLE16(&stub_[readLE32(&stub_[0x3C]) + 6]), found.slot);  // the new last slot
@@ -100,7 +87,7 @@ TEST_P(PeAppendOnStub, StubFindsTheSectionAndItsBytes) {
 // give back the stub's own headers (only the checksum field may differ).
 TEST_P(PeAppendOnStub, RemovingTheSectionRestoresTheStub) {
     std::vector<uint8_t> out = build::appendPayloadSection(stub_, pattern(6000, 3), {}, false);
-    VectorFile file(out);
+    BufferBytes file(out.data(), (uint32_t)out.size());
     PayloadSection found{};
     ASSERT_EQ(SectionFound, findPayloadSection(file, found));
     String image;

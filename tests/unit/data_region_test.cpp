@@ -32,17 +32,19 @@ public:
     void holdStatus() override {}
     void restartStatusClock() override { ++clockRestarts; }
 
-    // The user inserts the next disk of `laterDisks`, if any.
-    void askForVolume(const String& prompt) override {
+    // The user inserts the next disk of `laterDisks`, if any, or gives up.
+    bool askForVolume(const String& prompt) override {
         prompts.push_back(prompt.text());
+        if (givesUp) return false;
         if (!laterDisks.empty()) {
             disk = laterDisks.front();
             laterDisks.erase(laterDisks.begin());
         }
         if (prompts.size() > 30) {
             ADD_FAILURE() << "the volume prompt keeps coming back";
-            disk = everything;
+            return false;
         }
+        return true;
     }
     bool openVolume(const String& path) override {
         auto it = disk.find(path.text());
@@ -62,8 +64,9 @@ public:
     void closeVolume() override { open = nullptr; }
 
     using Disk = std::map<std::string, Bytes>;
-    Disk disk, everything;
+    Disk disk;
     std::vector<Disk> laterDisks;
+    bool givesUp = false;
     std::vector<std::string> prompts, opened;
     std::vector<int> percents;
     std::vector<std::pair<int, int>> statuses;
@@ -251,13 +254,23 @@ TEST_F(DataRegionTest, MissingAndWrongVolumesAreAskedForAgain) {
         FakeHost host;
         host.disk = c.first;
         host.laterDisks = c.later;
-        host.everything = good;
         DataRegion region;
         ASSERT_EQ(assemble(b, host, region), 0) << c.what;
         EXPECT_EQ(host.prompts, c.prompts) << c.what;
         expectCatalogue(region, b);
         releaseDataRegion(region);
     }
+}
+
+TEST_F(DataRegionTest, GivingUpOnAVolumeEndsTheAssembly) {
+    Built b = installerWith(threeFiles(), false, false, 4000);
+    FakeHost host;
+    host.disk = volumesOf(b);
+    host.disk.erase(volumePath(3));
+    host.givesUp = true;
+    DataRegion region;
+    EXPECT_EQ(assemble(b, host, region), DataRegionGivenUp);
+    EXPECT_EQ(host.prompts.size(), 1u);
 }
 
 TEST_F(DataRegionTest, CorruptPartsGiveTheirCodes) {
@@ -300,7 +313,7 @@ TEST_F(DataRegionTest, VolumeDataThatCannotBeReadIs50) {
         void setProgressStatus(int, int) override {}
         void holdStatus() override {}
         void restartStatusClock() override {}
-        void askForVolume(const String& p) override { inner_.askForVolume(p); }
+        bool askForVolume(const String& p) override { return inner_.askForVolume(p); }
         bool openVolume(const String& path) override { return inner_.openVolume(path); }
         int64_t volumeLength() override { return inner_.volumeLength(); }
         bool readVolume(void* out, uint32_t count) override { return count == 4 && inner_.readVolume(out, count); }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/clock.h"
 #include "core/date.h"
 #include "core/date_time.h"
 
@@ -182,6 +183,19 @@ TEST(DateTimeCompare, SecondsGiveTheirDifferenceWithoutOverflow) {
     EXPECT_EQ(compareDateTime(dt(2004, 1, 1, 1, 1, INT32_MAX), dt(2004, 1, 1, 1, 1, INT32_MIN)), INT32_MAX);
     EXPECT_EQ(compareDateTime(dt(2004, 1, 1, 1, 1, INT32_MIN), dt(2004, 1, 1, 1, 1, INT32_MAX)), INT32_MIN);
     EXPECT_EQ(compareDateTime(dt(INT32_MIN, 1, 1), dt(INT32_MAX, 1, 1)), -1);
+}
+
+TEST(TickDistance, SmallAcrossTheCounterWrap) {
+    struct Case {
+        uint32_t start, now, distance;
+    } cases[] = {
+        {1000, 1250, 250},
+        {0xFFFFFF00u, 0x10u, 0x110},  // the 49.7-day wrap
+        {1250, 1000, 250},            // a start after now: still the distance
+        {5, 5, 0},
+        {0, 0x80000000u, 0x80000000u},
+    };
+    for (const Case& c : cases) EXPECT_EQ(tickDistance(c.start, c.now), c.distance) << c.start << " " << c.now;
 }
 
 }  // namespace

@@ -9,19 +9,6 @@
 
 namespace {
 
-class MemoryFile final : public FileBytes {
-public:
-    explicit MemoryFile(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
-    bool readAt(uint32_t offset, void* out, uint32_t count) override {
-        if (offset > bytes_.size() || count > bytes_.size() - offset) return false;
-        memcpy(out, bytes_.data() + offset, count);
-        return true;
-    }
-
-private:
-    std::vector<uint8_t> bytes_;
-};
-
 // A PE file reduced to what the walk reads: the header offset, the section
 // count, the optional header's size and the section table.
 std::vector<uint8_t> fakePe(uint32_t peOffset, uint32_t count, std::vector<const char*> names,
@@ -45,7 +32,7 @@ std::vector<uint8_t> fakePe(uint32_t peOffset, uint32_t count, std::vector<const
 }
 
 int walk(std::vector<uint8_t> bytes, PayloadSection& out) {
-    MemoryFile file(std::move(bytes));
+    BufferBytes file(bytes.data(), (uint32_t)bytes.size());
     return findPayloadSection(file, out);
 }
 

@@ -78,7 +78,8 @@ TEST(NumberWords, PlainStyle) {
         EXPECT_EQ(str(NumberWords(c.value, NumberWordsPlain)), c.words) << c.value;
     }
     // Above a million million the groups nest ("Nine Million Two Hundred ... Million").
-    EXPECT_EQ(str(NumberWords(INT64_MIN, NumberWordsPlain)).rfind("Negative Nine Million Two Hundred Twenty Three Thousand", 0), 0u);
+    std::string extreme = str(NumberWords(INT64_MIN, NumberWordsPlain));
+    EXPECT_EQ(extreme.rfind("Negative Nine Million Two Hundred Twenty Three Thousand", 0), 0u) << extreme;
 }
 
 TEST(NumberWords, YearStyle) {
