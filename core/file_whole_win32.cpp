@@ -72,7 +72,8 @@ bool appendTextToFile(const String& path, const char* text, uint32_t flags) {
         if (file.open(path, mode) != FileOpened) return false;
         if (flags & AppendOnNewLine) file.ensureLineBreakAtEnd();
         if (!text || !*text) return true;
-        if (file.writeText(text)) return true;
+        // ensureLineBreakAtEnd keeps the position it found, before its line break.
+        if (file.seekFromEnd(0) && file.writeText(text)) return true;
         if (flags & AppendNoRetry) return false;
         file.close();
         SleepMs(100);

@@ -19,4 +19,11 @@ configure build/x64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
 configure build/host
 cmake --build build/x86 -j "$jobs"
 cmake --build build/x64 -j "$jobs"
+# The Windows test program of the platform services: its own tree, because
+# GoogleTest needs the POSIX-thread compilers (tests/win/CMakeLists.txt).
+if [ ! -f build/wintest/build.ninja ]; then
+  cmake -S tests/win -B build/wintest -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64-posix.cmake" >/dev/null
+fi
+cmake --build build/wintest -j "$jobs"
 cmake --build build/host -j "$jobs"

@@ -42,6 +42,11 @@ void takeBackgroundSettings(const SettingsBlock& block);
 // the run under "FATAL ERROR". Returns the window handle.
 void* CreateBackgroundWindow(void* instance);
 
+// What the entry point calls once the option word is read: takes the
+// placement bit over and creates the window unless low bit 0x20000000
+// switches it off. The uninstaller calls it after setting the other values.
+void OpenBackgroundWindow(uint32_t productFlagsLow, uint32_t productFlagsHigh, void* instance);
+
 // Invalidates the whole window, background included, so that it paints the
 // current settings; nothing when there is no window.
 void RepaintBackgroundWindow();

@@ -155,29 +155,28 @@ constexpr uint32_t kInfoHeaderWithMasks = 52;
 constexpr uint32_t kPlainRows = 0;
 constexpr uint32_t kMaskedRows = 3;
 
-bool knownDepth(int64_t bits) {
+bool knownDepth(uint32_t bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
 
-// The header's fields, widened so that no product below can overflow.
 struct BitmapHeader {
-    int64_t headerSize = 0;
-    int64_t width = 0;
-    int64_t height = 0;
-    int64_t bits = 0;
-    int64_t colours = 0;
-    int64_t entrySize = 0;
+    uint32_t headerSize = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    uint32_t bits = 0;
+    uint32_t colours = 0;
+    uint32_t entrySize = 0;
     uint32_t compression = kPlainRows;
-    int64_t imageSize = 0;  // bytes of pixel data as the header states it
+    uint32_t imageSize = 0;  // bytes of pixel data as the header states it
 };
 
 bool readBitmapHeader(const uint8_t* bytes, int32_t length, BitmapHeader& h) {
     h.headerSize = readLE32(bytes);
     if (h.headerSize == kCoreHeaderSize) {
-        h.width = readLE16(bytes + 4);
-        h.height = readLE16(bytes + 6);
+        h.width = (int32_t)readLE16(bytes + 4);
+        h.height = (int32_t)readLE16(bytes + 6);
         h.bits = readLE16(bytes + 10);
-        h.colours = h.bits < 24 && knownDepth(h.bits) ? (int64_t)1 << h.bits : 0;
+        h.colours = h.bits < 24 && knownDepth(h.bits) ? 1u << h.bits : 0;
         h.entrySize = 3;
         return true;
     }
@@ -188,23 +187,22 @@ bool readBitmapHeader(const uint8_t* bytes, int32_t length, BitmapHeader& h) {
     h.compression = readLE32(bytes + 16);
     h.imageSize = readLE32(bytes + 20);
     h.colours = readLE32(bytes + 32);
-    if (h.colours == 0 && h.bits < 16 && knownDepth(h.bits)) h.colours = (int64_t)1 << h.bits;
+    if (h.colours == 0 && h.bits < 16 && knownDepth(h.bits)) h.colours = 1u << h.bits;
     h.entrySize = 4;
     if (h.compression == kMaskedRows) h.headerSize = kInfoHeaderWithMasks;
     return true;
 }
 
-// Bytes of pixel data the system will read for this header; -1 when it
-// cannot be told.
-int64_t pixelBytes(const BitmapHeader& h) {
-    if (h.compression == kPlainRows || h.compression == kMaskedRows) {
-        int64_t stride = (h.width * h.bits + 31) / 32 * 4;
-        int64_t rows = h.height < 0 ? -h.height : h.height;
-        return stride * rows;
-    }
+// Whether the pixel data the system reads for this header fits in `room`
+// bytes. Each size is compared before it is multiplied, so nothing overflows.
+bool pixelsFit(const BitmapHeader& h, uint32_t room) {
     const uint32_t runLength8 = 1, runLength4 = 2;
-    if ((h.compression == runLength8 || h.compression == runLength4) && h.imageSize > 0) return h.imageSize;
-    return -1;
+    if (h.compression == runLength8 || h.compression == runLength4) return h.imageSize > 0 && h.imageSize <= room;
+    if (h.compression != kPlainRows && h.compression != kMaskedRows) return false;
+    uint64_t stride = ((uint64_t)(uint32_t)h.width * h.bits + 31) / 32 * 4;
+    uint32_t rows = h.height < 0 ? 0u - (uint32_t)h.height : (uint32_t)h.height;
+    if (rows == 0) return true;
+    return stride <= room && rows <= room / (uint32_t)stride;
 }
 
 }  // namespace
@@ -215,12 +213,13 @@ bool parsePackedBitmap(const uint8_t* bytes, int32_t length, PackedBitmap& out) 
     BitmapHeader h;
     if (!readBitmapHeader(bytes, length, h)) return false;
     if (h.width < 1 || !knownDepth(h.bits)) return false;
-    int64_t bitsOffset = h.headerSize + h.colours * h.entrySize;
-    int64_t pixels = pixelBytes(h);
-    if (pixels < 0 || bitsOffset + pixels > length) return false;
+    uint32_t available = (uint32_t)length;
+    if (h.headerSize > available || h.colours > (available - h.headerSize) / h.entrySize) return false;
+    uint32_t bitsOffset = h.headerSize + h.colours * h.entrySize;
+    if (!pixelsFit(h, available - bitsOffset)) return false;
 
-    out.width = (int32_t)h.width;
-    out.height = (int32_t)h.height;
+    out.width = h.width;
+    out.height = h.height;
     out.bitsPerPixel = (int32_t)h.bits;
     out.colourCount = (int32_t)h.colours;
     out.entrySize = (int32_t)h.entrySize;

@@ -3,6 +3,7 @@
 
 #include "core/path.h"
 #include "driver/failure.h"
+#include "payload/format.h"
 #include "ui/background.h"
 
 namespace {
@@ -176,6 +177,12 @@ void* CreateBackgroundWindow(void* instance) {
     InvalidateRect(window, nullptr, TRUE);
     UpdateWindow(window);
     return window;
+}
+
+void OpenBackgroundWindow(uint32_t productFlagsLow, uint32_t productFlagsHigh, void* instance) {
+    takeBackgroundPlacement(productFlagsHigh);
+    if (productFlagsLow & payload::flag::NoBackgroundWindow.bit) return;
+    CreateBackgroundWindow(instance);
 }
 
 void RepaintBackgroundWindow() {

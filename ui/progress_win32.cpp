@@ -26,6 +26,8 @@ void createBar(HWND dialog) {
     BarPlacement bar = barOverFrame(r.left, r.top, r.right, r.bottom);
     progressBar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, bar.x, bar.y, bar.width,
                                   bar.height, dialog, nullptr, (HINSTANCE)InstanceHandle, nullptr);
+    // New children go below their siblings; the bar must lie over the frame.
+    if (progressBar) SetWindowPos(progressBar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 void initialiseDialog(HWND dialog) {

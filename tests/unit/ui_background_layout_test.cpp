@@ -323,6 +323,7 @@ TEST(UiPackedBitmapTest, AnythingThatWouldBeReadBeyondTheDataLeavesItEmpty) {
         {"colours used beyond any size", infoBitmap(1, 1, 8, 0, 0, 0xFFFFFFFF, 64)},
         {"rows beyond any size", infoBitmap(1, (int32_t)0x80000000, 8, 0, 0, 1, 64)},
         {"width beyond any size", infoBitmap(0x7FFFFFFF, 1, 32, 0, 0, 0, 64)},
+        {"width times rows beyond 64 bits", infoBitmap(0x7F7F7F7F, 0x7F7F7F7F, 24, 0, 0, 0, 64)},
         {"width 0", infoBitmap(0, 2, 24, 0, 0, 0, 64)},
         {"negative width", infoBitmap(-2, 2, 24, 0, 0, 0, 64)},
         {"unknown depth", infoBitmap(2, 2, 7, 0, 0, 0, 64)},

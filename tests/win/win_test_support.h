@@ -10,6 +10,10 @@ namespace wintest {
 
 inline std::string str(const String& s) { return std::string(s.text(), size_t(s.length())); }
 inline String text(const std::string& s) { return String(s.c_str(), int32_t(s.size())); }
+inline std::string lowerCase(std::string s) {
+    for (char& c : s) c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+    return s;
+}
 
 // A fresh, empty directory for the running test: C:\tavo-win-tests\Suite.Test.
 std::string scratchDir();
