@@ -11,6 +11,7 @@
 #include "driver/run_settings.h"
 #include "payload/format.h"
 #include "payload/payload_open.h"
+#include "ui/background.h"
 
 namespace {
 
@@ -33,15 +34,20 @@ void readPayloadSettings() {
     MemoryStream stream(block, (uint32_t)size);
     readProductFlags(stream, PayloadSettings);
     applyProductFlags(PayloadSettings);
+    OpenBackgroundWindow(PayloadSettings.productFlagsLow, PayloadSettings.productFlagsHigh, InstanceHandle);
     if (int code = settingsChecksumCode(block, size, PayloadHeaderFields.scrambleKey)) ReportCorrupt(code);
 
     SettingsContext context;
     context.productNameOverride = ProductName.text();
     context.windowsDirectory = SystemPaths.windowsDirectory.text();
     context.installerFileLength = InstallerPayload.fileLength;
-    if (int code = readSettingsRest(stream, context, PayloadSettings)) ReportCorrupt(code);
+    int code = readSettingsRest(stream, context, PayloadSettings);
     free(block);
+    // The string table comes before the end marker, so a bad marker is
+    // reported in the payload's own words; earlier faults leave it empty.
     applySettingsBlock(PayloadSettings);
+    if (code) ReportCorrupt(code);
+    takeBackgroundSettings(PayloadSettings);
 }
 
 void buildStubImage() {

@@ -3,32 +3,27 @@
 #include <windows.h>
 
 #include "driver/failure.h"
+#include "driver/run_settings.h"
 #include "payload/format.h"
 #include "payload/payload_open.h"
 #include "ui/localised_text.h"
+#include "ui/progress.h"
 
 namespace {
 
-// Yes ends the run; No goes on with what was being done.
-void confirmCancel() {
-    int answer = MessageBoxA((HWND)OwnerWindow(), LocalisedText(28), LocalisedText(20), MB_YESNO | MB_ICONQUESTION);
-    if (answer == IDYES) Shutdown();
-}
-
 class VolumeHost final : public DataRegionHost {
 public:
-    // The progress dialog does not exist yet; its operations come with it.
-    void setProgressPercent(int) override {}
-    void setProgressStatus(int, int) override {}
-    void holdStatus() override {}
-    void restartStatusClock() override {}
+    void setProgressPercent(int percent) override { SetProgressPercent(percent); }
+    void setProgressStatus(int stringId, int percent) override { SetProgressStatus(stringId, percent); }
+    void holdStatus() override { HoldStatus(PayloadSettings.minStepTime); }
+    void restartStatusClock() override { RestartStatusClock(); }
 
-    // A confirmed cancel ends the run inside confirmCancel, so the user is
+    // A confirmed cancel ends the run inside ConfirmCancel, so the user is
     // asked again until the volume comes.
     bool askForVolume(const String& prompt) override {
         const UINT okCancelQuestion = 0x21;
         if (MessageBoxA((HWND)OwnerWindow(), prompt.text(), LocalisedText(27), okCancelQuestion) != IDOK) {
-            confirmCancel();
+            ConfirmCancel();
         }
         return true;
     }

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "core/path.h"
+#include "core/system_info.h"
 #include "driver/failure.h"
 #include "payload/format.h"
 #include "ui/background.h"
@@ -17,16 +18,14 @@ bool classRegistered = false;
 // oldest systems, which get the band fallback instead.
 typedef decltype(&::GradientFill) GradientFillFunction;
 bool gradientLookedUp = false;
-GradientFillFunction gradientFill = nullptr;
+void* gradientEntry = nullptr;
 
 GradientFillFunction gradientFunction() {
     if (!gradientLookedUp) {
         gradientLookedUp = true;
-        if (HMODULE library = LoadLibraryA("msimg32.dll")) {
-            gradientFill = (GradientFillFunction)(void*)GetProcAddress(library, "GradientFill");
-        }
+        BindFunction("msimg32.dll", "GradientFill", gradientEntry);
     }
-    return gradientFill;
+    return gradientEntry ? asFunction<GradientFillFunction>(gradientEntry) : nullptr;
 }
 
 LayoutRect layoutOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
