@@ -110,10 +110,14 @@ public:
     // (true when deleteValue gave RegDeleted).
     bool setText(const char* name, const char* text, uint32_t flags);
     bool setString(const char* name, const String& text, uint32_t flags) { return setText(name, text.text(), flags); }
+    // setText for an expandable text (REG_EXPAND_SZ), which readers expand
+    // through the environment.
+    bool setExpandText(const char* name, const char* text, uint32_t flags);
 
 private:
     int32_t openUnder(void* parent, const char* subkey, uint32_t flags);
     bool writeValue(const char* name, uint32_t type, const void* data, uint32_t size);
+    bool writeText(const char* name, uint32_t type, const char* text, uint32_t flags);
 
     void* currentKey_;
     Stack<RegistryKey> keyStack_;

@@ -254,10 +254,18 @@ bool Registry::setInt(const char* name, int32_t value, uint32_t flags) {
 }
 
 bool Registry::setText(const char* name, const char* text, uint32_t flags) {
+    return writeText(name, REG_SZ, text, flags);
+}
+
+bool Registry::setExpandText(const char* name, const char* text, uint32_t flags) {
+    return writeText(name, REG_EXPAND_SZ, text, flags);
+}
+
+bool Registry::writeText(const char* name, uint32_t type, const char* text, uint32_t flags) {
     if (!currentKey_) return false;
     if ((flags & RegDeleteWhenEmpty) && (!text || !*text)) return deleteValue(name) == RegDeleted;
     if (!text) text = "";
     // The terminator is stored too: readers drop the last byte of a text's
     // size, so a text written this way reads back unchanged.
-    return writeValue(name, REG_SZ, text, uint32_t(strlen(text) + 1));
+    return writeValue(name, type, text, uint32_t(strlen(text) + 1));
 }

@@ -12,6 +12,8 @@
 #include "payload/format.h"
 #include "payload/payload_open.h"
 #include "ui/background.h"
+#include "uninstall/self_removal.h"
+#include "uninstall/uninstall_product.h"
 
 namespace {
 
@@ -75,8 +77,7 @@ extern "C" void TavoEntry() {
     applyOptions(options);
 
     if (UninstallMode) {
-        // The uninstaller arrives with its own module; until then there is
-        // nothing to undo.
+        if (UninstallProduct(UninstallName)) RemoveUninstaller();
         Shutdown();
     }
 

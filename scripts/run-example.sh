@@ -39,3 +39,19 @@ echo "== running: $command"
 /usr/lib/wine/wineserver -k 2>/dev/null || true
 echo "== what the installer showed"
 cat "$transcript"
+
+# What the installation left behind (examples/hello/tavo.toml: install folder
+# and uninstall subfolder).
+installed="$prefix/drive_c/Program Files/Example Software/Hello"
+echo "== installed files"
+if [ -d "$installed" ]; then
+  (cd "$installed" && find . -type f -printf '%M %8s %TY-%Tm-%Td %TH:%TM  %P\n' | sort -k6)
+else
+  echo "(nothing installed in $installed)"
+fi
+echo "== Install.LOG"
+if [ -f "$installed/Uninstall/Install.LOG" ]; then
+  tr -d '\r' <"$installed/Uninstall/Install.LOG"
+else
+  echo "(no Install.LOG)"
+fi

@@ -85,7 +85,8 @@ const char kSampleCorruptFormat[] = "Broken installer, code %d";
 build::Installer sampleInstaller() {
   build::Installer installer;
   build::Settings& s = installer.settings;
-  s.flagsLow = payload::flag::NoBackgroundWindow.bit;
+  // Automatic mode: a sound installer then installs without a word.
+  s.flagsLow = payload::flag::NoBackgroundWindow.bit | payload::flag::AutomaticInstall.bit;
   s.publisher = "Acme";
   s.productName = "Widget";
   s.productRegistry = "Software\\Acme\\Widget";

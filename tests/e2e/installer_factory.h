@@ -23,7 +23,7 @@ extern const char kSampleCorruptFormat[];
 
 // An installer the stub reads to the end: one language "English" with the
 // builder's default strings (string 13 replaced by kSampleCorruptFormat),
-// one small file, no background window.
+// one small file, no background window, installing in automatic mode.
 build::Installer sampleInstaller();
 
 // Offsets of the payload header fields, from the section's first byte.

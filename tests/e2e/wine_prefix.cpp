@@ -176,10 +176,16 @@ RobotRun WinePrefix::runRobot(const std::string& commandLine, const std::string&
   }
   // The host waits longer than the robot, which ends its child itself.
   double hostTimeout = timeoutMs / 1000.0 + 60;
-  run.robot = wine({robotExe(), "--transcript=" + transcriptPath, "--script=" + scriptPath,
-                    "--timeout=" + std::to_string(timeoutMs), commandLine},
-                   hostTimeout);
-  run.transcriptText = readFile(unixPath(transcriptPath));
+  // Under load Wine now and then refuses to start a process with an internal
+  // error (1359) before any of its code runs; that says nothing about the
+  // program, so the start is tried once more.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    run.robot = wine({robotExe(), "--transcript=" + transcriptPath, "--script=" + scriptPath,
+                      "--timeout=" + std::to_string(timeoutMs), commandLine},
+                     hostTimeout);
+    run.transcriptText = readFile(unixPath(transcriptPath));
+    if (run.transcriptText.find("CreateProcess failed: 1359") == std::string::npos) break;
+  }
   parseTranscript(run.transcriptText, run.transcript, run.parseError);
   return run;
 }

@@ -1,0 +1,394 @@
+// Uninstallations under wine64: a builder-made product installed in
+// automatic mode, then its installed uninstaller started with /u:"name".
+// What it must take away (files, folders, record, key, itself) and what it
+// must leave (the user's own files; everything, when the user declines).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "builder/build_installer.h"
+#include "builder/default_strings.h"
+#include "builder/installer_spec.h"
+#include "payload/format.h"
+#include "tests/e2e/wine_prefix.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace flag = payload::flag;
+using Bytes = std::vector<uint8_t>;
+
+const char kSetup[] = "C:\\tavo\\setup.exe";
+const std::string kDir = "C:\\Program Files\\Acme\\Gadget";
+const std::string kUninstallDir = kDir + "\\Uninstall";
+const std::string kUninstaller = kUninstallDir + "\\Uninstal.exe";
+const std::string kProductKey = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Gadget";
+
+// Fatal boxes are acknowledged; everything else is only recorded.
+// Interactive runs: Yes to the confirmation, OK to every other box.
+const char kConfirmingScript[] =
+    "on text \"Do you want to remove\"\n"
+    "  click 6\n"
+    "on caption \"FATAL ERROR\"\n"
+    "  click 1\n"
+    "default\n"
+    "  click 1\n";
+
+const char kQuietScript[] =
+    "on caption \"FATAL ERROR\"\n"
+    "  click 1\n"
+    "default\n"
+    "  ignore\n";
+
+Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+bool writeBytes(const std::string& path, const Bytes& bytes) {
+    std::error_code ignored;
+    fs::create_directories(fs::path(path).parent_path(), ignored);
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), (std::streamsize)bytes.size());
+    return static_cast<bool>(out);
+}
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string setting(const char* name, const char* builtIn) {
+    const char* value = std::getenv(name);
+    return value && *value ? value : builtIn;
+}
+
+std::string productText(int id, const std::string& product) {
+    std::string text = build::defaultString(id);
+    for (size_t at; (at = text.find("<product>")) != std::string::npos;) text.replace(at, 9, product);
+    return text;
+}
+
+build::FileEntry fileEntry(const std::string& name, const std::string& body, const std::string& destination = "") {
+    build::FileEntry file;
+    file.name = name;
+    file.body = bytesOf(body);
+    file.modified = {2023, 1, 2, 3, 4, 5};
+    file.destination = destination;
+    return file;
+}
+
+// A product with a record, a file in the installation folder and one in a
+// folder two levels down.
+build::Installer gadget() {
+    build::Installer installer;
+    build::Settings& s = installer.settings;
+    s.flagsLow = flag::KeepUninstallRecord.bit | flag::AlwaysWriteLog.bit | flag::NoBackgroundWindow.bit;
+    s.publisher = "Acme";
+    s.productName = "Gadget";
+    s.displayVersion = "1.0";
+    s.defaultInstallDir = "Acme\\Gadget";
+    s.uninstallSubdir = "Uninstall";
+    s.volumeBaseName = "GADGET";
+    s.uninstallerName = "Uninstal.exe";
+    s.buildTime = {2024, 5, 17, 12, 30, 0};
+    s.languages = {"English"};
+    for (const std::string& text : build::defaultStringTable()) s.strings.push_back({text});
+    installer.files.push_back(fileEntry("readme.txt", "Read me"));
+    installer.files.push_back(fileEntry("guide.txt", "Guide", "%InstallDir%\\doc\\manual\\"));
+    return installer;
+}
+
+std::vector<e2e::Dialog> messageBoxes(const e2e::RobotRun& run) {
+    std::vector<e2e::Dialog> boxes;
+    for (const e2e::Dialog& d : run.transcript.dialogs)
+        if (d.control(e2e::kMessageTextId)) boxes.push_back(d);
+    return boxes;
+}
+
+void expectEndedByItself(const e2e::RobotRun& run) {
+    ASSERT_TRUE(run.ok()) << run.describe();
+    EXPECT_FALSE(run.transcript.timedOut) << run.describe();
+    EXPECT_EQ(run.transcript.exitCode, 1) << run.describe();
+}
+
+bool waitFor(const std::function<bool()>& condition, double seconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return true;
+}
+
+class Uninstallation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(fs::exists(e2e::robotExe())) << "build the x64 tree: " << e2e::robotExe();
+        ASSERT_TRUE(fs::exists(e2e::stubExe(true))) << "stub not built: " << e2e::stubExe(true);
+        ASSERT_TRUE(prefix.ok());
+    }
+
+    std::string host(const std::string& windowsPath) const { return prefix.unixPath(windowsPath); }
+
+    // Installs gadget() silently and checks that the record is in place.
+    void install() { install(gadget()); }
+    void install(const build::Installer& installer) {
+        Bytes stub;
+        {
+            std::ifstream in(e2e::stubExe(true), std::ios::binary);
+            stub.assign(std::istreambuf_iterator<char>(in), {});
+        }
+        build::InstallerFiles files = build::makeInstallerFiles(installer, stub, payload::kBuilderVersion);
+        ASSERT_TRUE(writeBytes(host(kSetup), files.installer));
+        e2e::RobotRun run = prefix.runRobot(kSetup + std::string(" /a"), kQuietScript, 20000);
+        expectEndedByItself(run);
+        ASSERT_EQ(messageBoxes(run).size(), 0u) << run.describe();
+        ASSERT_TRUE(fs::exists(host(kUninstaller)));
+        ASSERT_TRUE(fs::exists(host(kUninstallDir + "\\Uninstall.DAT")));
+        ASSERT_TRUE(prefix.regKeyExists(kProductKey));
+    }
+
+    e2e::RobotRun uninstall(const std::string& arguments, const std::string& script = kQuietScript) {
+        return prefix.runRobot("\"" + kUninstaller + "\" " + arguments, script, 20000);
+    }
+
+    e2e::WinePrefix prefix;
+};
+
+TEST_F(Uninstallation, AutomaticRunRemovesTheProductKeepsUserFilesAndRemovesItself) {
+    install();
+    ASSERT_TRUE(writeBytes(host(kDir + "\\user.txt"), bytesOf("mine")));
+
+    e2e::RobotRun run = uninstall("/a /u:\"Gadget\"");
+    expectEndedByItself(run);
+    EXPECT_EQ(messageBoxes(run).size(), 0u) << run.describe();
+
+    EXPECT_FALSE(fs::exists(host(kDir + "\\readme.txt")));
+    EXPECT_FALSE(fs::exists(host(kDir + "\\doc\\manual\\guide.txt")));
+    EXPECT_FALSE(fs::exists(host(kDir + "\\doc"))) << "the created folders and the parents they leave empty";
+    EXPECT_FALSE(fs::exists(host(kUninstallDir + "\\Uninstall.DAT")));
+    EXPECT_FALSE(fs::exists(host(kUninstallDir + "\\Install.LOG")));
+    EXPECT_FALSE(prefix.regKeyExists(kProductKey));
+    EXPECT_TRUE(fs::exists(host(kDir + "\\user.txt"))) << "the user's own file stays";
+
+    // The self-removal batch runs on after the uninstaller has ended.
+    EXPECT_TRUE(waitFor([&] { return !fs::exists(host(kUninstaller)); }, 30)) << "the uninstaller removed itself";
+    EXPECT_TRUE(waitFor([&] { return !fs::exists(host(kUninstallDir)); }, 10)) << "its emptied folder with it";
+    EXPECT_TRUE(waitFor([&] { return !fs::exists(host("C:\\delunins.bat")); }, 10)) << "the batch deleted itself";
+    EXPECT_TRUE(fs::exists(host(kDir))) << "the installation folder still holds the user's file";
+}
+
+TEST_F(Uninstallation, DecliningTheConfirmationChangesNothing) {
+    install();
+    const std::string script = "on caption \"" + productText(55, "Gadget") +
+                               "\"\n"
+                               "  click 7\n"
+                               "default\n"
+                               "  ignore\n";
+    e2e::RobotRun run = uninstall("/u:\"Gadget\"", script);
+    expectEndedByItself(run);
+    std::vector<e2e::Dialog> boxes = messageBoxes(run);
+    ASSERT_EQ(boxes.size(), 1u) << run.describe();
+    EXPECT_EQ(boxes[0].caption, productText(55, "Gadget"));
+
+    EXPECT_TRUE(fs::exists(host(kDir + "\\readme.txt")));
+    EXPECT_TRUE(fs::exists(host(kDir + "\\doc\\manual\\guide.txt")));
+    EXPECT_TRUE(fs::exists(host(kUninstallDir + "\\Uninstall.DAT")));
+    EXPECT_TRUE(fs::exists(host(kUninstaller)));
+    EXPECT_TRUE(prefix.regKeyExists(kProductKey));
+    EXPECT_FALSE(fs::exists(host("C:\\delunins.bat")));
+}
+
+TEST_F(Uninstallation, UnknownProductIsNamedAndSilentInAutomaticMode) {
+    const std::string stub = "C:\\tavo\\stub.exe";
+    ASSERT_TRUE(prefix.copyIn(e2e::stubExe(true), stub));
+    const char script[] =
+        "on caption \"Error\"\n"
+        "  click 1\n"
+        "default\n"
+        "  ignore\n";
+    e2e::RobotRun run = prefix.runRobot(stub + " /u:\"unknown\"", script, 20000);
+    expectEndedByItself(run);
+    std::vector<e2e::Dialog> boxes = messageBoxes(run);
+    ASSERT_EQ(boxes.size(), 1u) << run.describe();
+    EXPECT_EQ(boxes[0].caption, "Error");
+    EXPECT_EQ(boxes[0].message(), "No product named 'unknown' is installed.");
+
+    e2e::RobotRun quiet = prefix.runRobot(stub + " /a /u:\"unknown\"", script, 20000);
+    expectEndedByItself(quiet);
+    EXPECT_EQ(messageBoxes(quiet).size(), 0u) << quiet.describe();
+}
+
+// A file held open by another program cannot be deleted: the record stays
+// and lists only that file, and a second run finishes the work without
+// running uninstall batch 1 again.
+TEST_F(Uninstallation, LockedFileKeepsTheRecordForASecondRun) {
+    const std::string holdFile = setting("TAVO_E2E_HOLD_FILE_EXE", TAVO_E2E_HOLD_FILE_EXE);
+    ASSERT_TRUE(fs::exists(holdFile)) << holdFile;
+    build::Installer installer = gadget();
+    installer.settings.uninstallBatch1 = "echo one>C:\\batch1.txt";
+    installer.settings.uninstallBatch2 = "echo %InstallDir%>C:\\batch2.txt";
+    install(installer);
+    const std::string held = kDir + "\\readme.txt", ready = "C:\\hold-ready", release = "C:\\hold-release";
+
+    e2e::ProcessResult holder;
+    std::thread holding([&] { holder = prefix.wine({holdFile, held, ready, release}, 120); });
+    bool isHeld = waitFor([&] { return fs::exists(host(ready)); }, 60);
+    e2e::RobotRun first;
+    if (isHeld) first = uninstall("/u:\"Gadget\"", kConfirmingScript);
+    writeBytes(host(release), {});
+    holding.join();
+    ASSERT_TRUE(isHeld) << holder.output;
+    expectEndedByItself(first);
+    std::vector<e2e::Dialog> boxes = messageBoxes(first);
+    ASSERT_EQ(boxes.size(), 2u) << first.describe();
+    EXPECT_EQ(boxes[0].message(), productText(53, "Gadget"));
+    EXPECT_EQ(boxes[1].caption, productText(20, "Gadget"));
+    EXPECT_NE(boxes[1].message().find(productText(58, "Gadget") + " " + held), std::string::npos)
+        << boxes[1].message();
+
+    EXPECT_TRUE(fs::exists(host(held)));
+    EXPECT_FALSE(fs::exists(host(kDir + "\\doc\\manual\\guide.txt")));
+    EXPECT_TRUE(prefix.regKeyExists(kProductKey)) << "the record stays";
+    EXPECT_FALSE(prefix.regQuery(kProductKey, "UninstallBatch1")) << "batch 1 runs once";
+    EXPECT_TRUE(prefix.regQuery(kProductKey, "UninstallBatch2"));
+    EXPECT_EQ(readText(host("C:\\batch1.txt")), "one\r\n");
+    EXPECT_FALSE(fs::exists(host("C:\\batch2.txt"))) << "batch 2 waits for a complete run";
+    std::string data = readText(host(kUninstallDir + "\\Uninstall.DAT"));
+    EXPECT_EQ(data.substr(0, data.find("[Strings]")), held + "\r\n\r\n\r\n") << data;
+    EXPECT_NE(data.find("~58\r\n" + productText(58, "Gadget") + "\r\n"), std::string::npos) << data;
+    EXPECT_TRUE(fs::exists(host(kUninstaller))) << "no self-removal after failures";
+    EXPECT_FALSE(fs::exists(host("C:\\delunins.bat")));
+
+    fs::remove(host("C:\\batch1.txt"));
+    e2e::RobotRun second = uninstall("/u:\"Gadget\"", kConfirmingScript);
+    expectEndedByItself(second);
+    boxes = messageBoxes(second);
+    ASSERT_EQ(boxes.size(), 2u) << second.describe();
+    EXPECT_EQ(boxes[1].caption, productText(15, "Gadget"));
+    EXPECT_EQ(boxes[1].message(), productText(34, "Gadget"));
+    EXPECT_FALSE(fs::exists(host(held)));
+    EXPECT_FALSE(prefix.regKeyExists(kProductKey));
+    EXPECT_FALSE(fs::exists(host("C:\\batch1.txt")));
+    EXPECT_EQ(readText(host("C:\\batch2.txt")), "C:\\\r\n") << "batch 2 runs in the drive root";
+    EXPECT_TRUE(waitFor([&] { return !fs::exists(host(kDir)); }, 30)) << "an emptied installation folder goes";
+}
+
+// Shared files are counted down and only deleted when the count runs out;
+// the product's keys go with the parents they leave empty.
+TEST_F(Uninstallation, SharedCountsAndProductKeys) {
+    build::Installer installer = gadget();
+    installer.settings.sharedPath = "C:\\Shared";
+    installer.settings.productRegistry = "Acme Test\\Gadget";
+    for (const char* name : {"own.dll", "common.dll"}) {
+        installer.files.push_back(fileEntry(name, name));
+        installer.files.back().kind = 1;
+    }
+    const std::string counts = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+    const std::string own = "C:\\Shared\\own.dll", common = "C:\\Shared\\common.dll";
+    ASSERT_EQ(prefix.wine({"reg", "add", counts, "/v", common, "/t", "REG_DWORD", "/d", "2", "/f"}).exitCode, 0);
+    install(installer);
+    ASSERT_EQ(prefix.regQuery(counts, common).value_or(e2e::RegValue{}).data, "0x3");
+    ASSERT_EQ(prefix.regQuery(counts, own).value_or(e2e::RegValue{}).data, "0x1");
+    ASSERT_TRUE(prefix.regKeyExists("HKLM\\Software\\Acme Test\\Gadget"));
+
+    e2e::RobotRun run = uninstall("/a /u:\"Gadget\"");
+    expectEndedByItself(run);
+    EXPECT_EQ(messageBoxes(run).size(), 0u) << run.describe();
+
+    EXPECT_FALSE(fs::exists(host(own)));
+    EXPECT_FALSE(prefix.regQuery(counts, own));
+    EXPECT_TRUE(fs::exists(host(common))) << "still counted by another product";
+    EXPECT_EQ(prefix.regQuery(counts, common).value_or(e2e::RegValue{}).data, "0x2");
+    EXPECT_FALSE(prefix.regKeyExists("HKLM\\Software\\Acme Test\\Gadget"));
+    EXPECT_FALSE(prefix.regKeyExists("HKLM\\Software\\Acme Test")) << "the emptied parent goes too";
+    EXPECT_FALSE(prefix.regKeyExists("HKCU\\Software\\Acme Test"));
+    EXPECT_FALSE(prefix.regKeyExists(kProductKey));
+}
+
+// The installation's associations give back the default values they replaced
+// (keeping those keys) or go; its fonts and its start-menu folder go too.
+TEST_F(Uninstallation, AssociationsFontsAndStartMenu) {
+    build::Installer installer = gadget();
+    build::Settings& s = installer.settings;
+    s.productStartMenu = "Acme Test\\Gadget";
+    s.fileAssociations.push_back({0, ".gdo", "GadgetDoc", "Gadget document", "open", "&Open", "notepad.exe \"%1\"", "", ""});
+    s.fileAssociations.push_back({0, ".gdx", "GadgetX", "Gadget extra", "open", "&Open", "notepad.exe \"%1\"", "", ""});
+    installer.files.push_back(fileEntry("gadget.ttf", "not really a font"));
+    installer.files.back().kind = 4;
+    installer.files.back().firstText = "Gadget Sans";
+    installer.files.push_back(fileEntry("start.txt", "Start here"));
+    installer.files.back().flags = payload::kEntryStartMenuShortcut;
+    installer.files.back().firstText = "Gadget Start";
+    ASSERT_EQ(prefix.wine({"reg", "add", "HKCR\\.gdo", "/ve", "/d", "OldType", "/f"}).exitCode, 0);
+    install(installer);
+
+    const std::string fonts = "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+    const std::string fontFile = "C:\\windows\\Fonts\\gadget.ttf";
+    ASSERT_EQ(prefix.regQuery("HKCR\\.gdo", "").value_or(e2e::RegValue{}).data, "GadgetDoc");
+    ASSERT_EQ(prefix.regQuery("HKCR\\.gdo", "Gadget Backup").value_or(e2e::RegValue{}).data, "OldType");
+    ASSERT_TRUE(prefix.regKeyExists("HKCR\\GadgetX\\shell\\open\\command"));
+    ASSERT_TRUE(fs::exists(host(fontFile)));
+    ASSERT_TRUE(prefix.regQuery(fonts, "Gadget Sans"));
+    std::string menu;
+    for (const auto& entry : fs::recursive_directory_iterator(host("C:\\users"), fs::directory_options::skip_permission_denied)) {
+        if (entry.is_directory() && entry.path().filename() == "Acme Test") menu = entry.path().string();
+    }
+    ASSERT_FALSE(menu.empty()) << "the start-menu folder was made";
+    ASSERT_TRUE(fs::exists(menu + "/Gadget"));
+
+    e2e::RobotRun run = uninstall("/a /u:\"Gadget\"");
+    expectEndedByItself(run);
+    EXPECT_EQ(messageBoxes(run).size(), 0u) << run.describe();
+
+    EXPECT_EQ(prefix.regQuery("HKCR\\.gdo", "").value_or(e2e::RegValue{}).data, "OldType");
+    EXPECT_FALSE(prefix.regQuery("HKCR\\.gdo", "Gadget Backup"));
+    EXPECT_FALSE(prefix.regKeyExists("HKCR\\GadgetDoc"));
+    EXPECT_FALSE(prefix.regKeyExists("HKCR\\.gdx")) << "an extension without a backup goes with its type";
+    EXPECT_FALSE(prefix.regKeyExists("HKCR\\GadgetX"));
+    EXPECT_FALSE(fs::exists(host(fontFile)));
+    EXPECT_FALSE(prefix.regQuery(fonts, "Gadget Sans"));
+    EXPECT_FALSE(fs::exists(menu)) << "the product's folder and its emptied parent";
+    EXPECT_TRUE(fs::exists(fs::path(menu).parent_path())) << "the programs folder stays";
+    EXPECT_FALSE(prefix.regKeyExists(kProductKey));
+}
+
+// Asked to, the uninstaller takes the whole installation folder, the user's
+// files included; the batch then removes the folder itself.
+TEST_F(Uninstallation, WholeFolderGoesWhenAsked) {
+    build::Installer installer = gadget();
+    installer.settings.flagsLow |= flag::RemoveWholeFolder.bit;
+    install(installer);
+    ASSERT_TRUE(writeBytes(host(kDir + "\\user\\mine.txt"), bytesOf("mine")));
+
+    e2e::RobotRun run = uninstall("/a /u:\"Gadget\"");
+    expectEndedByItself(run);
+    EXPECT_EQ(messageBoxes(run).size(), 0u) << run.describe();
+    EXPECT_FALSE(fs::exists(host(kDir + "\\user")));
+    EXPECT_FALSE(prefix.regKeyExists(kProductKey));
+    EXPECT_TRUE(waitFor([&] { return !fs::exists(host(kDir)); }, 30)) << "nothing is left of the folder";
+    EXPECT_TRUE(fs::exists(host("C:\\Program Files\\Acme"))) << "its parent was not the installation's";
+}
+
+// An uninstaller that can never be deleted (read-only: "del" refuses it)
+// must not keep the interpreter looping: the batch gives up, leaves the
+// folders that still hold the program, and deletes itself.
+TEST_F(Uninstallation, SelfRemovalGivesUpOnAnUndeletableUninstaller) {
+    install();
+    ASSERT_EQ(prefix.wine({"cmd", "/c", "attrib", "+r", kUninstaller}).exitCode, 0);
+
+    e2e::RobotRun run = uninstall("/a /u:\"Gadget\"");
+    expectEndedByItself(run);
+    EXPECT_FALSE(prefix.regKeyExists(kProductKey));
+    ASSERT_TRUE(waitFor([&] { return fs::exists(host("C:\\delunins.bat")); }, 10)) << "the batch was written";
+    EXPECT_TRUE(waitFor([&] { return !fs::exists(host("C:\\delunins.bat")); }, 200)) << "and came to its end";
+    EXPECT_TRUE(fs::exists(host(kUninstaller)));
+    EXPECT_TRUE(fs::exists(host(kUninstallDir)));
+}
+
+}  // namespace
