@@ -34,9 +34,18 @@
 #include "core/bytes.h"
 #include "core/checksum.h"
 #include "payload/format.h"
+#include "tests/e2e/test_support.h"
 #include "tests/e2e/wine_prefix.h"
 
 namespace {
+
+using e2e::bytesOf;
+using e2e::expectEndedByItself;
+using e2e::kQuietScript;
+using e2e::messageBoxes;
+using e2e::readBytes;
+using e2e::readText;
+using e2e::writeBytes;
 
 namespace fs = std::filesystem;
 namespace flag = payload::flag;
@@ -45,15 +54,6 @@ using Lines = std::vector<std::string>;
 
 const char kSetup[] = "C:\\tavo\\setup.exe";
 const char kCorruptFormat[] = "Broken installer, code %d";
-
-// The answers of every run here: the fatal box is acknowledged, anything
-// else (the progress dialog above all) is only recorded. A box nobody
-// expected therefore stays open, and the run times out with it on record.
-const char kQuietScript[] =
-    "on caption \"FATAL ERROR\"\n"
-    "  click 1\n"
-    "default\n"
-    "  ignore\n";
 
 // --- Host-side helpers ------------------------------------------------------------
 
@@ -65,26 +65,6 @@ std::string setting(const char* name, const char* builtIn) {
 std::string holdFileExe() { return setting("TAVO_E2E_HOLD_FILE_EXE", TAVO_E2E_HOLD_FILE_EXE); }
 std::string fixtureDll(const std::string& name) {
     return setting("TAVO_E2E_FIXTURE_DIR", TAVO_E2E_FIXTURE_DIR) + "/" + name;
-}
-
-Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
-
-Bytes readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string readText(const std::string& path) {
-    Bytes bytes = readBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-bool writeBytes(const std::string& path, const Bytes& bytes) {
-    std::error_code ignored;
-    fs::create_directories(fs::path(path).parent_path(), ignored);
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), (std::streamsize)bytes.size());
-    return static_cast<bool>(out);
 }
 
 // Deterministic filler that the packer cannot shrink much.
@@ -312,21 +292,6 @@ bool placeInstaller(const e2e::WinePrefix& prefix, const build::Installer& insta
     if (volumes) *volumes = files.volumes;
     EXPECT_TRUE(written) << windowsPath;
     return written;
-}
-
-// The message boxes of a run (dialogs with a message text), in order.
-std::vector<e2e::Dialog> messageBoxes(const e2e::RobotRun& run) {
-    std::vector<e2e::Dialog> boxes;
-    for (const e2e::Dialog& d : run.transcript.dialogs)
-        if (d.control(e2e::kMessageTextId)) boxes.push_back(d);
-    return boxes;
-}
-
-// A run that went to its end through Shutdown without the robot's help.
-void expectEndedByItself(const e2e::RobotRun& run) {
-    ASSERT_TRUE(run.ok()) << run.describe();
-    EXPECT_FALSE(run.transcript.timedOut) << run.describe();
-    EXPECT_EQ(run.transcript.exitCode, 1) << run.describe();
 }
 
 // A run without a single message box: a clean automatic installation.

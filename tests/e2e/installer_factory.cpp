@@ -44,11 +44,6 @@ uint8_t* fieldAt(Bytes& bytes, size_t offset, size_t width) {
 
 size_t alignUp(size_t value, size_t alignment) { return (value + alignment - 1) / alignment * alignment; }
 
-Bytes readBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
 bool hasFlag(const build::Settings& s, payload::FlagBit f) {
   return ((f.half == 0 ? s.flagsLow : s.flagsHigh) & f.bit) != 0;
 }
@@ -197,12 +192,6 @@ void mergeSectionsBeforeLast(Bytes& image) {
   image.resize(firstRaw);
   image.insert(image.end(), merged.begin(), merged.end());
   image.insert(image.end(), tail.begin(), tail.end());
-}
-
-bool writeBytes(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), (std::streamsize)bytes.size());
-  return static_cast<bool>(out);
 }
 
 }  // namespace e2e

@@ -3,6 +3,7 @@
 // plain settings block before it is packed and scrambled, to the stored
 // block, to the header fields and to the PE headers.
 #pragma once
+#include "tests/e2e/test_support.h"
 
 #include <cstdint>
 #include <functional>
@@ -82,7 +83,5 @@ void movePeHeaderIntoDosHeader(Bytes& image);
 // behind it. Leaves two sections.
 void mergeSectionsBeforeLast(Bytes& image);
 
-// Writes bytes to a host file; false on failure.
-bool writeBytes(const std::string& path, const Bytes& bytes);
 
 }  // namespace e2e

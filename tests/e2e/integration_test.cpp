@@ -15,9 +15,18 @@
 #include "builder/default_strings.h"
 #include "builder/installer_spec.h"
 #include "payload/format.h"
+#include "tests/e2e/test_support.h"
 #include "tests/e2e/wine_prefix.h"
 
 namespace {
+
+using e2e::bytesOf;
+using e2e::expectEndedByItself;
+using e2e::kQuietScript;
+using e2e::messageBoxes;
+using e2e::readBytes;
+using e2e::readText;
+using e2e::writeBytes;
 
 namespace fs = std::filesystem;
 namespace flag = payload::flag;
@@ -26,18 +35,7 @@ using Lines = std::vector<std::string>;
 
 const char kSetup[] = "C:\\tavo\\setup.exe";
 const char kDir[] = "C:\\Program Files\\Acme\\Widget";
-const char kQuietScript[] =
-    "on caption \"FATAL ERROR\"\n"
-    "  click 1\n"
-    "default\n"
-    "  ignore\n";
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 // The lines of a CR LF text; the text after the last line break is the last line.
 Lines crlfLines(const std::string& text) {

@@ -17,9 +17,18 @@
 #include "builder/default_strings.h"
 #include "builder/installer_spec.h"
 #include "payload/format.h"
+#include "tests/e2e/test_support.h"
 #include "tests/e2e/wine_prefix.h"
 
 namespace {
+
+using e2e::bytesOf;
+using e2e::expectEndedByItself;
+using e2e::kQuietScript;
+using e2e::messageBoxes;
+using e2e::readBytes;
+using e2e::readText;
+using e2e::writeBytes;
 
 namespace fs = std::filesystem;
 namespace flag = payload::flag;
@@ -41,26 +50,7 @@ const char kConfirmingScript[] =
     "default\n"
     "  click 1\n";
 
-const char kQuietScript[] =
-    "on caption \"FATAL ERROR\"\n"
-    "  click 1\n"
-    "default\n"
-    "  ignore\n";
 
-Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
-
-bool writeBytes(const std::string& path, const Bytes& bytes) {
-    std::error_code ignored;
-    fs::create_directories(fs::path(path).parent_path(), ignored);
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), (std::streamsize)bytes.size());
-    return static_cast<bool>(out);
-}
-
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::string setting(const char* name, const char* builtIn) {
     const char* value = std::getenv(name);
@@ -101,19 +91,6 @@ build::Installer gadget() {
     installer.files.push_back(fileEntry("readme.txt", "Read me"));
     installer.files.push_back(fileEntry("guide.txt", "Guide", "%InstallDir%\\doc\\manual\\"));
     return installer;
-}
-
-std::vector<e2e::Dialog> messageBoxes(const e2e::RobotRun& run) {
-    std::vector<e2e::Dialog> boxes;
-    for (const e2e::Dialog& d : run.transcript.dialogs)
-        if (d.control(e2e::kMessageTextId)) boxes.push_back(d);
-    return boxes;
-}
-
-void expectEndedByItself(const e2e::RobotRun& run) {
-    ASSERT_TRUE(run.ok()) << run.describe();
-    EXPECT_FALSE(run.transcript.timedOut) << run.describe();
-    EXPECT_EQ(run.transcript.exitCode, 1) << run.describe();
 }
 
 bool waitFor(const std::function<bool()>& condition, double seconds) {
