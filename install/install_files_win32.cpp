@@ -8,12 +8,12 @@
 #include "core/file_system.h"
 #include "core/path.h"
 #include "core/registry.h"
-#include "core/system_info.h"
 #include "core/system_paths.h"
 #include "driver/failure.h"
 #include "driver/run_settings.h"
 #include "install/directory_variables.h"
 #include "install/file_body.h"
+#include "install/fonts.h"
 #include "install/install_files.h"
 #include "install/install_state.h"
 #include "install/uninstall_record.h"
@@ -95,24 +95,6 @@ bool makeDirectoryFor(const String& destination, bool recorded) {
     return true;
 }
 
-const char kNtFontsKey[] = "Microsoft\\Windows NT\\CurrentVersion\\Fonts";
-const char kFontsKey[] = "Microsoft\\Windows\\CurrentVersion\\Fonts";
-
-// Enters the font in the system's font list and loads it; neither failure
-// is reported.
-void registerFont(const FileEntry& entry, const String& name) {
-    InstalledFont font;
-    font.name = entry.firstText;
-    font.fileName = fileNamePart(name);
-    font.recorded = (entry.flags & payload::kEntryNotRecorded) == 0;
-    Registry registry;
-    if (registry.openSoftware(IsNtFamily() ? kNtFontsKey : kFontsKey, false, 0) != RegOpenFailed) {
-        registry.setString(font.name.text(), font.fileName, 0);
-    }
-    AddFontResourceA(font.fileName.text());
-    InstalledFonts.append(moveValue(font));
-}
-
 // Installs one entry; true when a font was registered.
 bool installEntry(const FileEntry& entry, const DestinationFolders& folders) {
     FileDestination destination;
@@ -145,7 +127,9 @@ bool installEntry(const FileEntry& entry, const DestinationFolders& folders) {
     }
 
     bool font = entry.kind == FileKindFont;
-    if (font) registerFont(entry, destination.name);
+    if (font) {
+        RegisterFont(entry.firstText, fileNamePart(destination.name), (entry.flags & payload::kEntryNotRecorded) == 0);
+    }
     String done = formatText("%s -> %s", destination.name, path);
     SetProgressText(done.text());
     if (ProductFlags.low & payload::flag::DetailedLog.bit) {

@@ -15,6 +15,7 @@
 #include "install/associations.h"
 #include "install/components.h"
 #include "install/directory_variables.h"
+#include "install/fonts.h"
 #include "install/install_state.h"
 #include "install/later_actions.h"
 #include "install/shared_files.h"
@@ -32,8 +33,6 @@ namespace {
 
 namespace flag = payload::flag;
 
-const char kNtFontsKey[] = "Microsoft\\Windows NT\\CurrentVersion\\Fonts";
-const char kFontsKey[] = "Microsoft\\Windows\\CurrentVersion\\Fonts";
 const char kSharedCountFailureText[] = "REGISTRY ERROR:  Unable to adjust shared file reference counts.\r\n\r\n";
 
 // The numbered texts of the record's [Strings] section.
@@ -203,11 +202,7 @@ bool removeFont(const String& name, const String& fileName) {
         !askYesNo(formatText(LocalisedText(FontQuestionText), name).text(), LocalisedText(FontQuestionCaption))) {
         return false;
     }
-    Registry fonts;
-    if (fonts.openSoftware(IsNtFamily() ? kNtFontsKey : kFontsKey, false, RegOpenOnly) != RegOpenFailed) {
-        fonts.deleteValue(name.text());
-        fonts.close();
-    }
+    DeleteFontValue(name);
     RemoveFontResourceA(fileName.text());
     deleteFile(joinPath(DirectoryValue(DirFont), fileName), 0);
     return true;

@@ -4,11 +4,13 @@
 // the backup of what they replaced.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "builder/build_installer.h"
@@ -205,6 +207,29 @@ TEST_F(Integration, UnopenableAutoexecIsReportedWithTheLongDirectory) {
         << log;
 }
 
+// Each batch appends its name, then what of the installation it finds: the
+// order of the lines and what each one saw place the three batches.
+TEST_F(Integration, InstallBatchesRunBeforeTheFilesAfterTheRecordAndAtTheEnd) {
+    const std::string uninstallDir = "%InstallDir%\\Uninstall";
+    auto probe = [&](const std::string& batch) {
+        return "echo " + batch + ">>C:\\batches.txt\n" +
+               "if exist \"%InstallDir%\\app.txt\" echo " + batch + " file>>C:\\batches.txt\n" +
+               "if exist \"" + uninstallDir + "\\Uninstall.DAT\" echo " + batch + " record>>C:\\batches.txt\n" +
+               "if exist \"" + uninstallDir + "\\Install.LOG\" echo " + batch + " log>>C:\\batches.txt\n";
+    };
+    fs::remove(host("C:\\batches.txt"));
+    build::Installer installer = product("Widget");
+    installer.settings.installBatchBefore = probe("before");
+    installer.settings.installBatchAfter = probe("after");
+    installer.settings.installBatchLast = probe("last");
+    installer.files.push_back(fileEntry("app.txt", 0));
+    install(installer);
+
+    EXPECT_EQ(crlfLines(readText(host("C:\\batches.txt"))),
+              (Lines{"before", "after", "after file", "after record", "last", "last file", "last record", "last log",
+                     ""}));
+}
+
 // --- Shortcuts --------------------------------------------------------------------------------
 
 // The lines of Uninstall.DAT before its [Strings] section that name a link.
@@ -280,6 +305,35 @@ TEST_F(Integration, DesktopFolderIsMadeAndRecordedOnce) {
     for (const std::string& link : links) EXPECT_TRUE(isShellLink(readText(host(link)))) << link;
     std::string log = readText(host(std::string(kDir) + "\\Uninstall\\Install.LOG"));
     EXPECT_NE(log.find("\r\nDesktop Folder Shortcut(One) -> " + links[0] + "\r\n"), std::string::npos) << log;
+}
+
+// A link read back through the shell's link object: target, arguments and
+// working directory, or the reader's failure.
+Lines readLink(e2e::WinePrefix& prefix, const std::string& link) {
+    const std::string out = "C:\\link-read.txt";
+    fs::remove(prefix.unixPath(out));
+    e2e::ProcessResult read = prefix.wine({TAVO_E2E_READ_LINK_EXE, link, out});
+    if (read.exitCode != 0) return {"read_link failed: " + std::to_string(read.exitCode), read.output};
+    return crlfLines(readText(prefix.unixPath(out)));
+}
+
+TEST_F(Integration, ShortcutsStartTheirTargetWithArgumentsInTheInstallDirectory) {
+    ASSERT_TRUE(fs::exists(TAVO_E2E_READ_LINK_EXE)) << TAVO_E2E_READ_LINK_EXE;
+    build::Installer installer = product("Widget");
+    installer.settings.flagsLow |= flag::UninstallerStartMenuShortcut.bit;
+    build::FileEntry app = fileEntry("app.exe", 0, payload::kEntryDesktopShortcut, "App");
+    app.shortcutArguments = "--open \"%InstallDir%\\data.txt\"";
+    installer.files.push_back(app);
+    installer.files.push_back(fileEntry("plain.exe", 0, payload::kEntryStartMenuShortcut, "Plain"));
+    install(installer);
+
+    Lines links = recordedLinks(readText(host(std::string(kDir) + "\\Uninstall\\Uninstall.DAT")));
+    ASSERT_EQ(links.size(), 3u);
+    const std::string dir = kDir;
+    EXPECT_EQ(readLink(prefix, links[0]), (Lines{dir + "\\app.exe", "--open \"" + dir + "\\data.txt\"", dir, ""}));
+    EXPECT_EQ(readLink(prefix, links[1]), (Lines{dir + "\\plain.exe", "", dir, ""}));
+    // The uninstaller's link names the product and has no working directory.
+    EXPECT_EQ(readLink(prefix, links[2]), (Lines{dir + "\\Uninstall\\Uninstal.exe", "/u:\"Widget\"", "", ""}));
 }
 
 // --- Registry keys and associations ---------------------------------------------------------
@@ -377,6 +431,66 @@ TEST_F(Integration, ComServersAndTypeLibrariesAreRegisteredAndLogged) {
     if (!registered) registered = prefix.regQuery(stdole + "win32", "");
     ASSERT_TRUE(registered);
     EXPECT_EQ(lower(registered->data), lower(system + "tavo_stdole.tlb"));
+}
+
+// --- Fonts -----------------------------------------------------------------------------------
+
+TEST_F(Integration, FontIsEnteredInTheFontList) {
+    build::Installer installer = product("Widget");
+    installer.files.push_back(fileEntry("tavo_font.ttf", 4, 0, "Tavo Sans (TrueType)"));
+    install(installer);
+
+    EXPECT_EQ(readText(host("C:\\windows\\Fonts\\tavo_font.ttf")), "body of tavo_font.ttf");
+    std::optional<e2e::RegValue> value =
+        prefix.regQuery("HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", "Tavo Sans (TrueType)");
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->type, "REG_SZ");
+    EXPECT_EQ(value->data, "tavo_font.ttf") << "the file name alone";
+}
+
+// --- Restart ---------------------------------------------------------------------------------
+
+// A held shared file waits for the restart; in automatic mode the installer
+// then asks, without a question, for the session to end with a restart. In
+// the test's own prefix Wine answers that with its restart, which works
+// through the waiting replacements and clears their list (the file itself
+// stays old: it is still held then). Without the request the list stays
+// until the next start of the prefix (see the installation tests).
+TEST_F(Integration, AutomaticModeRestartsWhenAFileWaitsForTheRestart) {
+    ASSERT_TRUE(fs::exists(TAVO_E2E_HOLD_FILE_EXE)) << TAVO_E2E_HOLD_FILE_EXE;
+    const std::string held = "C:\\Shared\\held.dat", ready = "C:\\hold-ready", release = "C:\\hold-release";
+    ASSERT_TRUE(writeBytes(host(held), bytesOf("old")));
+    fs::last_write_time(host(held), fs::file_time_type::clock::now() - std::chrono::hours(24 * 365 * 10));
+    build::Installer installer = product("Widget");
+    installer.settings.sharedPath = "C:\\Shared";
+    installer.files.push_back(fileEntry("held.dat", 1));
+    std::ifstream stubFile(e2e::stubExe(true), std::ios::binary);
+    Bytes stub((std::istreambuf_iterator<char>(stubFile)), {});
+    ASSERT_TRUE(writeBytes(host(kSetup), build::makeInstallerFiles(installer, stub, payload::kBuilderVersion).installer));
+
+    // The run has no box in automatic mode, so it needs no robot (which the
+    // ending session would take down with it).
+    e2e::ProcessResult holder;
+    std::thread holding([&] { holder = prefix.wine({TAVO_E2E_HOLD_FILE_EXE, held, ready, release}, 90); });
+    for (int i = 0; i < 600 && !fs::exists(host(ready)); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const bool isHeld = fs::exists(host(ready));
+    e2e::ProcessResult setupRun;
+    if (isHeld) setupRun = prefix.wine({kSetup, "/a"}, 60);
+    std::this_thread::sleep_for(std::chrono::seconds(3));  // the restart runs on after the installer has ended
+    writeBytes(host(release), {});
+    holding.join();
+    ASSERT_TRUE(isHeld) << holder.output;
+    EXPECT_EQ(setupRun.exitCode, 1) << setupRun.output;
+
+    std::string log = readText(host(std::string(kDir) + "\\Uninstall\\Install.LOG"));
+    ASSERT_NE(log.find("\"" + held + "\" has been successfully registered for replacement.\r\n"), std::string::npos)
+        << log;
+    // Read from the saved hive: starting Wine again would restart it too.
+    prefix.stopServer();
+    std::string machine = readText(prefix.dir() + "/system.reg");
+    ASSERT_FALSE(machine.empty());
+    EXPECT_EQ(lower(machine).find("pendingfilerenameoperations"), std::string::npos) << "no restart was carried out";
 }
 
 }  // namespace

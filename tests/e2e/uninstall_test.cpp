@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "builder/default_strings.h"
 #include "builder/installer_spec.h"
 #include "payload/format.h"
+#include "tests/e2e/prefix_snapshot.h"
 #include "tests/e2e/test_support.h"
 #include "tests/e2e/wine_prefix.h"
 
@@ -363,9 +365,186 @@ TEST_F(Uninstallation, SelfRemovalGivesUpOnAnUndeletableUninstaller) {
     expectEndedByItself(run);
     EXPECT_FALSE(prefix.regKeyExists(kProductKey));
     ASSERT_TRUE(waitFor([&] { return fs::exists(host("C:\\delunins.bat")); }, 10)) << "the batch was written";
-    EXPECT_TRUE(waitFor([&] { return !fs::exists(host("C:\\delunins.bat")); }, 200)) << "and came to its end";
+    EXPECT_TRUE(waitFor([&] { return !fs::exists(host("C:\\delunins.bat")); }, 280)) << "and came to its end";
     EXPECT_TRUE(fs::exists(host(kUninstaller)));
     EXPECT_TRUE(fs::exists(host(kUninstallDir)));
+}
+
+// A record without an installation folder cannot be worked from: the user is
+// told (silently so in automatic mode) and nothing is touched.
+TEST_F(Uninstallation, BlankInstallLocationIsACorruptRecord) {
+    install();
+    ASSERT_EQ(prefix.wine({"reg", "add", kProductKey, "/v", "InstallLocation", "/d", "", "/f"}).exitCode, 0);
+    const char script[] =
+        "on caption \"Error\"\n"
+        "  click 1\n"
+        "default\n"
+        "  ignore\n";
+    e2e::RobotRun run = uninstall("/u:\"Gadget\"", script);
+    expectEndedByItself(run);
+    std::vector<e2e::Dialog> boxes = messageBoxes(run);
+    ASSERT_EQ(boxes.size(), 1u) << run.describe();
+    EXPECT_EQ(boxes[0].caption, "Error");
+    EXPECT_EQ(boxes[0].message(),
+              "The uninstall information for Gadget is corrupt.\r\n\r\nThe uninstallation cannot be performed.");
+
+    e2e::RobotRun quiet = uninstall("/a /u:\"Gadget\"", script);
+    expectEndedByItself(quiet);
+    EXPECT_EQ(messageBoxes(quiet).size(), 0u) << quiet.describe();
+
+    EXPECT_TRUE(fs::exists(host(kDir + "\\readme.txt")));
+    EXPECT_TRUE(fs::exists(host(kUninstallDir + "\\Uninstall.DAT")));
+    EXPECT_TRUE(fs::exists(host(kUninstaller)));
+    EXPECT_TRUE(prefix.regKeyExists(kProductKey));
+    EXPECT_FALSE(fs::exists(host("C:\\delunins.bat"))) << "no self-removal after a failed run";
+}
+
+// A COM server whose count runs out is unregistered (its DllUnregisterServer
+// deletes the value its DllRegisterServer wrote) and deleted; a file marked
+// never to be deleted only loses its count.
+TEST_F(Uninstallation, ExhaustedComServerIsUnregisteredAndNeverDeletedFileStays) {
+    const std::string comFixture = setting("TAVO_E2E_COM_UNREG_DLL", TAVO_E2E_COM_UNREG_DLL);
+    build::Installer installer = gadget();
+    installer.files.push_back(fileEntry("tavo_unreg.dll", ""));
+    installer.files.back().kind = 7;
+    installer.files.back().body = readBytes(comFixture);
+    ASSERT_FALSE(installer.files.back().body.empty()) << comFixture;
+    installer.files.push_back(fileEntry("tavo_keep.dll", "kept"));
+    installer.files.back().kind = 6;
+    const std::string counts = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+    const std::string trace = "HKCU\\Software\\TavoComUnreg";
+    const std::string com = "C:\\windows\\system32\\tavo_unreg.dll", keep = "C:\\windows\\system32\\tavo_keep.dll";
+    install(installer);
+    ASSERT_TRUE(prefix.regQuery(trace, "Registered")) << "DllRegisterServer was not called";
+    ASSERT_EQ(prefix.regQuery(counts, com).value_or(e2e::RegValue{}).data, "0x1");
+    ASSERT_EQ(prefix.regQuery(counts, keep).value_or(e2e::RegValue{}).data, "0x1");
+    ASSERT_TRUE(fs::exists(host(com)));
+    ASSERT_TRUE(fs::exists(host(keep)));
+
+    e2e::RobotRun run = uninstall("/a /u:\"Gadget\"");
+    expectEndedByItself(run);
+    EXPECT_EQ(messageBoxes(run).size(), 0u) << run.describe();
+
+    EXPECT_FALSE(prefix.regQuery(trace, "Registered")) << "DllUnregisterServer was not called";
+    EXPECT_FALSE(fs::exists(host(com)));
+    EXPECT_FALSE(prefix.regQuery(counts, com));
+    EXPECT_TRUE(fs::exists(host(keep))) << "marked never to be deleted";
+    EXPECT_FALSE(prefix.regQuery(counts, keep)) << "but its count ran out";
+    EXPECT_FALSE(prefix.regKeyExists(kProductKey));
+}
+
+// --- Round trip: install, uninstall, and compare the whole prefix ----------------------------
+
+// Differences between two snapshots that are neither Wine's own noise nor
+// the test's own doing.
+std::vector<std::string> changesBeyond(const e2e::PrefixSnapshot& before, const e2e::PrefixSnapshot& after,
+                                       const std::set<std::string>& noise) {
+    std::vector<std::string> changes;
+    for (const std::string& change : e2e::differences(before, after)) {
+        if (!noise.count(e2e::subjectOf(change))) changes.push_back(change);
+    }
+    return changes;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+// A product that uses every kind of trace the uninstaller must take away.
+build::Installer everything(const std::string& comServer) {
+    build::Installer installer = gadget();
+    build::Settings& s = installer.settings;
+    s.flagsLow |= flag::AddToPath.bit;
+    s.sharedPath = "C:\\Shared";
+    s.productRegistry = "Acme Test\\Gadget";
+    s.productStartMenu = "Acme Test\\Gadget";
+    s.installBatchAfter = "echo installed>nul";
+    s.uninstallBatch1 = "echo one>nul";
+    s.uninstallBatch2 = "echo two>nul";
+    s.fileAssociations.push_back({0, ".gdo", "GadgetDoc", "Gadget document", "open", "&Open", "notepad.exe \"%1\"", "", ""});
+    std::vector<build::FileEntry>& f = installer.files;
+    f.push_back(fileEntry("deep.txt", "Deep", "%InstallDir%\\data\\a\\b\\"));
+    f.push_back(fileEntry("start.txt", "Start here"));
+    f.back().flags = payload::kEntryStartMenuShortcut | payload::kEntryDesktopShortcut;
+    f.back().firstText = "Gadget Start";
+    f.push_back(fileEntry("own.dll", "own"));
+    f.back().kind = 1;
+    f.push_back(fileEntry("tavo_unreg.dll", ""));
+    f.back().kind = 7;
+    f.back().body = readBytes(comServer);
+    return installer;
+}
+
+TEST_F(Uninstallation, RoundTripLeavesThePrefixAsItWas) {
+    const std::string comServer = setting("TAVO_E2E_COM_UNREG_DLL", TAVO_E2E_COM_UNREG_DLL);
+    build::Installer installer = everything(comServer);
+    ASSERT_FALSE(installer.files.back().body.empty()) << comServer;
+    // An existing type for the association to take over and give back.
+    ASSERT_EQ(prefix.wine({"reg", "add", "HKCR\\.gdo", "/ve", "/d", "OldType", "/f"}).exitCode, 0);
+    // The robot's scripts and transcripts are the test's own files.
+    const std::vector<std::string> skipped = {"robot"};
+
+    // Two snapshots around a run that changes nothing show what Wine itself
+    // rewrites; those items are left out of the comparison.
+    prefix.stopServer();
+    e2e::PrefixSnapshot baseline = e2e::takeSnapshot(prefix.dir(), skipped);
+    ASSERT_EQ(prefix.wine({"cmd", "/c", "echo"}).exitCode, 0);
+    prefix.stopServer();
+    std::set<std::string> noise;
+    for (const std::string& change : e2e::differences(baseline, e2e::takeSnapshot(prefix.dir(), skipped))) {
+        noise.insert(e2e::subjectOf(change));
+    }
+
+    install(installer);
+    // The comparison sees the installation's traces in files and registry.
+    prefix.stopServer();
+    const std::string installed = joined(e2e::differences(baseline, e2e::takeSnapshot(prefix.dir(), skipped)));
+    for (const char* trace : {"+file Program Files/Acme/Gadget/data/a/b/deep.txt\n", "+file Shared/own.dll\n",
+                              "+key user.reg:Software\\\\TavoComUnreg\n",
+                              "~value system.reg:Software\\\\Classes\\\\.gdo | @\n"}) {
+        EXPECT_NE(installed.find(trace), std::string::npos) << trace << " in\n" << installed;
+    }
+    ASSERT_TRUE(writeBytes(host(kDir + "\\notes\\user.txt"), bytesOf("mine")));
+    e2e::RobotRun run = uninstall("/a /u:\"Gadget\"");
+    expectEndedByItself(run);
+    EXPECT_EQ(messageBoxes(run).size(), 0u) << run.describe();
+    ASSERT_TRUE(waitFor([&] { return !fs::exists(host(kUninstaller)); }, 60)) << "the uninstaller removed itself";
+    ASSERT_TRUE(waitFor([&] { return !fs::exists(host("C:\\delunins.bat")); }, 60)) << "the batch came to its end";
+    prefix.stopServer();
+    std::vector<std::string> changes = changesBeyond(baseline, e2e::takeSnapshot(prefix.dir(), skipped), noise);
+
+    // Wine's own records, which come and go with its desktop integration and
+    // console: the menu entries it made for the shortcuts, the console
+    // settings the batches' console wrote.
+    const std::vector<std::string> wineOwn = {"key user.reg:Console", "value user.reg:Console | ",
+                                              "value user.reg:Software\\\\Wine\\\\MenuFiles | "};
+    std::vector<std::string> ours;
+    for (const std::string& change : changes) {
+        bool own = false;
+        for (const std::string& key : wineOwn) own = own || e2e::subjectOf(change).rfind(key, 0) == 0;
+        if (!own) ours.push_back(change);
+    }
+    const std::vector<std::string> expected = {
+        // The user's file and the folders that hold it.
+        "+file Program Files/Acme",
+        "+file Program Files/Acme/Gadget",
+        "+file Program Files/Acme/Gadget/notes",
+        "+file Program Files/Acme/Gadget/notes/user.txt",
+        // Adding the PATH line to a missing autoexec.bat writes an empty first
+        // line above it; removal takes only the PATH line.
+        "+file autoexec.bat",
+        // The installer the test put there.
+        "+file tavo",
+        "+file tavo/setup.exe",
+        // The shared counts key is made when missing and never removed.
+        "+key system.reg:Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\SharedDLLs",
+        // The fixture's DllUnregisterServer deletes its value, not its key.
+        "+key user.reg:Software\\\\TavoComUnreg",
+    };
+    EXPECT_EQ(joined(ours), joined(expected));
+    EXPECT_EQ(readText(host("C:\\autoexec.bat")), "\r\n");
 }
 
 }  // namespace
