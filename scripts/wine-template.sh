@@ -12,7 +12,8 @@ wine=${TAVO_WINE64:-/usr/lib/wine/wine64}
 server=${TAVO_WINESERVER:-/usr/lib/wine/wineserver}
 marker=.tavo-template
 
-version=$("$wine" --version)
+# The revision after the Wine version makes older templates be made again.
+version="$("$wine" --version) template-2"
 if [ -f "$dir/$marker" ] && [ "$(cat "$dir/$marker")" = "$version" ] &&
    [ -f "$dir/system.reg" ] && grep -q '"Graphics"="null"' "$dir/user.reg" 2>/dev/null; then
   echo "wine-template: reusing $dir ($version)"
@@ -32,8 +33,17 @@ export WINEPREFIX="$tmp" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 "$wine" wineboot --init
 "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
+# Without desktop integration: it would copy every shortcut a test makes into
+# the host's menus and desktop.
+"$wine" reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /d "" /f >/dev/null
 "$server" -k
 "$server" -w  # the registry is on disk once the server has gone
+
+# Wine links the user's desktop and documents to the host's home folder; real
+# folders keep what the tests write inside the prefix.
+for link in "$tmp"/drive_c/users/*/*; do
+  if [ -L "$link" ]; then rm "$link"; mkdir "$link"; fi
+done
 
 grep -q '"Graphics"="null"' "$tmp/user.reg" || { echo "wine-template: null driver not saved" >&2; exit 1; }
 echo "$version" > "$tmp/$marker"
