@@ -47,7 +47,9 @@ work=$root/build/example
 template=$root/build/wine-template
 bash scripts/wine-template.sh "$template" >build/wine-template.log 2>&1 || { cat build/wine-template.log; exit 1; }
 prefix=$work/prefix
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Without Wine's desktop integration, which would copy the shortcuts into the
+# host's menus and desktop.
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
 "$server" -k 2>/dev/null || true
 rm -rf "$work"
@@ -252,7 +254,8 @@ default
 run_robot uninstall "$uninstall_script" "$uninstall_command"
 show_transcript "$work/uninstall.transcript"
 # The uninstaller removes itself with a batch file that runs on after it.
-uninstaller=$(unix_path "$(printf '%s' "$uninstall_command" | sed 's/^"\([^"]*\)".*/\1/')")
+uninstaller=${uninstall_command% /u:*}
+uninstaller=$(unix_path "${uninstaller//\"/}")
 for _ in $(seq 100); do [ -e "$uninstaller" ] || break; sleep 0.3; done
 sleep 1
 "$server" -k 2>/dev/null || true

@@ -35,7 +35,7 @@ using e2e::readText;
 using Bytes = std::vector<uint8_t>;
 
 const char kSetup[] = "C:\\Downloads\\jotter-setup.exe";
-const std::string kDir = "C:\\Program Files\\Example Software\\Jotter";
+const std::string kDir = "C:\\Program Files\\Jotter";
 const std::string kUninstaller = kDir + "\\Uninstall\\Uninstall Jotter.exe";
 const std::string kFont = "C:\\windows\\Fonts\\JotterMono.ttf";
 const std::string kFontName = "Jotter Mono (TrueType)";
@@ -104,6 +104,10 @@ protected:
         ASSERT_TRUE(fs::exists(e2e::stubExe(true))) << "stub not built: " << e2e::stubExe(true);
         ASSERT_TRUE(prefix.ok());
         keepUserFoldersInPrefix(prefix.dir());
+        // Without Wine's desktop integration, which copies every shortcut into
+        // the host's menus and desktop.
+        ASSERT_EQ(prefix.wine({"reg", "add", "HKCU\\Software\\Wine\\DllOverrides", "/v", "winemenubuilder.exe",
+                               "/d", "", "/f"}).exitCode, 0);
     }
 
     std::string host(const std::string& windowsPath) const { return prefix.unixPath(windowsPath); }
@@ -177,7 +181,7 @@ TEST_F(Example, InstallsAndUninstallsLeavingNothingBehind) {
     EXPECT_NE(log.find("Product version: 1.2\r\n"), std::string::npos) << log;
 
     // The entry in the list of installed programs, with the manifest's own values.
-    EXPECT_EQ(regData(kProductKey, "QuietUninstallString"), "\"" + kUninstaller + "\" /a /u:\"Jotter\"");
+    EXPECT_EQ(regData(kProductKey, "QuietUninstallString"), kUninstaller + " /a /u:\"Jotter\"");
     EXPECT_EQ(regData(kProductKey, "DisplayIcon"), kDir + "\\jotter.exe,0");
     EXPECT_EQ(regData(kProductKey, "NoModify"), "0x1");
     // A .jot note opens in Jotter.
@@ -219,14 +223,15 @@ TEST_F(Example, InstallsAndUninstallsLeavingNothingBehind) {
     std::vector<std::string> left;
     for (const std::string& change : e2e::differences(baseline, e2e::takeSnapshot(prefix.dir(), skipped))) {
         std::string subject = e2e::subjectOf(change);
-        // Wine's own records of the shortcuts and the batch's console.
-        bool wineOwn = subject.rfind("key user.reg:Console", 0) == 0 ||
-                       subject.rfind("value user.reg:Console | ", 0) == 0 ||
-                       subject.rfind("value user.reg:Software\\\\Wine\\\\MenuFiles | ", 0) == 0;
+        // Wine's own records: the batch's console, the display driver's device entry.
+        bool wineOwn = false;
+        for (const char* own : {"key user.reg:Console", "value user.reg:Console | ",
+                                "value system.reg:System\\\\CurrentControlSet\\\\Control\\\\Class\\\\"})
+            wineOwn = wineOwn || subject.rfind(own, 0) == 0;
         if (!noise.count(subject) && !wineOwn) left.push_back(change);
     }
-    // Only the downloaded installer stays.
-    EXPECT_EQ(joined(left), joined({"+file Downloads", "+file Downloads/jotter-setup.exe"}));
+    // The shared counts key is made when missing and never removed.
+    EXPECT_EQ(joined(left), joined({"+key system.reg:Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\SharedDLLs"}));
 }
 
 }  // namespace
