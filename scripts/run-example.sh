@@ -35,6 +35,7 @@ bash scripts/build.sh >build/build.log 2>&1 || { tail -n 40 build/build.log; exi
 echo "built dist/tavo-build, dist/tavo-stub-x86.exe, dist/tavo-stub-x64.exe and the example product"
 
 product=build/x64/examples/jotter/product
+open_note=build/x64/examples/jotter/open_note.exe
 robot=build/x64/tests/robot/tavo-robot.exe
 read_link=build/host/tests/e2e/read_link.exe
 [ -f "$product/tavo.toml" ] && [ -f "$product/jotter.exe" ] ||
@@ -137,8 +138,8 @@ mkdir -p "$(dirname "$installer")"
 dist/tavo-build "$product/tavo.toml" -o "$installer" --stub x64
 echo
 sub "What the builder put into it (dist/tavo-build inspect, abridged)"
-dist/tavo-build inspect "$installer" | head -n 30
-echo "  ..."
+dist/tavo-build inspect "$installer" |
+  grep -E '^(Section|Settings|Files)|installer size|  flags |product name|  version |install dir|start menu|uninstaller name|colours|background|association|uninstall value|languages|strings|^  \[' || true
 
 shortcuts >"$work/shortcuts-before.txt"
 
@@ -225,6 +226,14 @@ while IFS= read -r link; do
   fi
 done <"$work/shortcuts-new.txt"
 rm -f "$c/read_link.exe" "$c/link.txt"
+
+heading "Opening the sample note as a double-click does"
+echo "Samples\\Welcome.jot, opened through the shell (its .jot association), comes up in the window:"
+if title=$("$wine" "$open_note" "$location\\Samples\\Welcome.jot" " - Jotter" 2>/dev/null); then
+  echo "  \"$(printf '%s' "$title" | tr -d '\r')\"  (closed again)"
+else
+  echo "  !! no Jotter window came"
+fi
 
 heading "Install.LOG"
 log=$(find "$installed" -maxdepth 2 -name Install.LOG | head -n 1)

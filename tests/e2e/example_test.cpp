@@ -1,9 +1,9 @@
 // The example product of the README (examples/jotter), made from its staged
 // manifest exactly as scripts/run-example.sh makes it, installed and
 // uninstalled in automatic mode under wine64: what a user gets (files, font,
-// shortcuts, association, entry in the list of installed programs) and that
-// the uninstaller takes all of it away again. Its second language must stay
-// a whole translation.
+// shortcuts, a note that opens in Jotter, the entry in the list of installed
+// programs) and that the uninstaller takes all of it away again. Its second
+// language must stay a whole translation.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -210,6 +210,12 @@ TEST_F(Example, InstallsAndUninstallsLeavingNothingBehind) {
         fs::remove(host("C:\\read_link.exe"));
         fs::remove(host("C:\\link.txt"));
     }
+
+    // A double-click on the sample note brings it up in Jotter.
+    const std::string openNote = setting("TAVO_E2E_OPEN_NOTE_EXE", TAVO_E2E_OPEN_NOTE_EXE);
+    e2e::ProcessResult opened = prefix.wine({openNote, kDir + "\\Samples\\Welcome.jot", " - Jotter"}, 60);
+    EXPECT_EQ(opened.exitCode, 0) << openNote << "\n" << opened.output;
+    EXPECT_NE(opened.output.find("Welcome.jot - Jotter"), std::string::npos) << opened.output;
 
     // Uninstalled the way the list of installed programs does it without questions.
     std::string quiet = regData(kProductKey, "QuietUninstallString");
