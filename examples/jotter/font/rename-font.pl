@@ -8,7 +8,6 @@
 #   rename-font.pl IN.ttf OUT.ttf "Old Family" "New Family"
 use strict;
 use warnings;
-use Encode qw(decode encode);
 
 my ($in, $out, $old, $new) = @ARGV;
 die "usage: rename-font.pl IN.ttf OUT.ttf \"Old Family\" \"New Family\"\n" unless defined $new;
@@ -48,9 +47,13 @@ for my $i (0 .. $records - 1) {
     my ($platform, $encoding, $language, $id, $length, $offset) = unpack 'n6', substr($name, 6 + 12 * $i, 12);
     my $bytes = substr($name, $stringOffset + $offset, $length);
     if ($id == 1 || $id == 3 || $id == 4 || $id == 6 || $id == 16 || $id == 17) {
-        my $wide = $platform == 0 || $platform == 3;
-        my $text = $wide ? decode('UTF-16BE', $bytes) : decode('MacRoman', $bytes);
-        $bytes = $wide ? encode('UTF-16BE', renamed($text)) : encode('MacRoman', renamed($text));
+        # Unicode and Windows records are UTF-16BE; Mac Roman is ASCII below
+        # 0x80, and both names are ASCII.
+        if ($platform == 0 || $platform == 3) {
+            $bytes = pack 'n*', map { ord } split //, renamed(join '', map { chr } unpack 'n*', $bytes);
+        } else {
+            $bytes = renamed($bytes);
+        }
     }
     push @entries, pack('n6', $platform, $encoding, $language, $id, length $bytes, length $strings);
     $strings .= $bytes;
