@@ -8,7 +8,8 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libtomlplusplus-dev libcli11-dev zlib1g-dev gzip
-  fonts-dejavu-core
+  mingw-w64-tools    # widl: the type library of the end-to-end tests
+  fonts-dejavu-core  # the font the example product ships
 )
 # wine64 goes in separately, without recommends (they pull in 32-bit parts).
 wine_packages=(wine64)

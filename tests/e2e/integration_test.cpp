@@ -390,6 +390,10 @@ TEST_F(Integration, AssociationOverAnExistingTypeKeepsABackup) {
 
 // --- COM servers and type libraries ----------------------------------------------------------
 
+// The ids of fixtures/tavo_typelib.idl.
+const char kFixtureLibrary[] = "{6F1C2A3E-5B7D-4E21-9A0C-3D8E7F4B2A11}";
+const char kFixtureInterface[] = "{6F1C2A3E-5B7D-4E21-9A0C-3D8E7F4B2A12}";
+
 Bytes hostBytes(const std::string& path) {
     std::string text = readText(path);
     return Bytes(text.begin(), text.end());
@@ -404,8 +408,8 @@ TEST_F(Integration, ComServersAndTypeLibrariesAreRegisteredAndLogged) {
     f.push_back(fileEntry("tavo_plain.dll", 7));  // loads, but registers nothing
     f.back().body = hostBytes(std::string(TAVO_E2E_FIXTURE_DIR) + "/version_fixture_2_0.dll");
     f.push_back(fileEntry("tavo_text.dll", 7));   // no library at all
-    f.push_back(fileEntry("tavo_stdole.tlb", 8));
-    f.back().body = hostBytes(host(system + "stdole2.tlb"));
+    f.push_back(fileEntry("tavo_fixture.tlb", 8));
+    f.back().body = hostBytes(TAVO_E2E_TYPELIB_TLB);
     f.push_back(fileEntry("tavo_broken.tlb", 8));
     for (const build::FileEntry& file : f) ASSERT_FALSE(file.body.empty()) << file.name;
     install(installer);
@@ -416,7 +420,7 @@ TEST_F(Integration, ComServersAndTypeLibrariesAreRegisteredAndLogged) {
     EXPECT_NE(log.find("\r\n" + com + "tavo_plain.dll\"...GetProcAddress() Failed\r\n"), std::string::npos) << log;
     EXPECT_NE(log.find("\r\n" + com + "tavo_text.dll\"...LoadLibrary() Failed\r\n"), std::string::npos) << log;
     const std::string library = "Registering Type Library \"" + system;
-    EXPECT_NE(log.find("\r\n" + library + "tavo_stdole.tlb\"...OK\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("\r\n" + library + "tavo_fixture.tlb\"...OK\r\n"), std::string::npos) << log;
     // A failed library: FAILED, then the system's text for the last error on
     // a line of its own (empty here: Wine's LoadTypeLib leaves no last error).
     EXPECT_NE(log.find("\r\n" + library + "tavo_broken.tlb\"...FAILED\r\n"), std::string::npos) << log;
@@ -426,11 +430,16 @@ TEST_F(Integration, ComServersAndTypeLibrariesAreRegisteredAndLogged) {
     std::optional<e2e::RegValue> trace = prefix.regQuery("HKCU\\Software\\TavoComFixture", "Registered");
     ASSERT_TRUE(trace) << "DllRegisterServer was not called";
     EXPECT_EQ(lower(trace->data), lower(system + "tavo_com.dll"));
-    const std::string stdole = "HKCR\\TypeLib\\{00020430-0000-0000-C000-000000000046}\\2.0\\0\\";
-    std::optional<e2e::RegValue> registered = prefix.regQuery(stdole + "win64", "");
-    if (!registered) registered = prefix.regQuery(stdole + "win32", "");
-    ASSERT_TRUE(registered);
-    EXPECT_EQ(lower(registered->data), lower(system + "tavo_stdole.tlb"));
+
+    // The library's keys, read back: its version with the help string, the
+    // file for the 64-bit system kind, and its automation interface.
+    const std::string typeLib = "TypeLib\\" + std::string(kFixtureLibrary) + "\\1.2";
+    EXPECT_EQ(classDefault(typeLib, ""), "Tavo fixture type library");
+    EXPECT_EQ(lower(classDefault(typeLib + "\\0\\win64", "")), lower(system + "tavo_fixture.tlb"));
+    const std::string face = "Interface\\" + std::string(kFixtureInterface);
+    EXPECT_EQ(classDefault(face, ""), "ITavoFixture");
+    EXPECT_EQ(lower(classDefault(face + "\\TypeLib", "")), lower(kFixtureLibrary));
+    EXPECT_EQ(classDefault(face + "\\TypeLib", "Version"), "1.2");
 }
 
 // --- Fonts -----------------------------------------------------------------------------------

@@ -116,7 +116,8 @@ protected:
 
     // Installs gadget() silently and checks that the record is in place.
     void install() { install(gadget()); }
-    void install(const build::Installer& installer) {
+    // `dir`, when it is not the default folder, goes to the installer with /d.
+    void install(const build::Installer& installer, const std::string& dir = kDir) {
         Bytes stub;
         {
             std::ifstream in(e2e::stubExe(true), std::ios::binary);
@@ -124,16 +125,20 @@ protected:
         }
         build::InstallerFiles files = build::makeInstallerFiles(installer, stub, payload::kBuilderVersion);
         ASSERT_TRUE(writeBytes(host(kSetup), files.installer));
-        e2e::RobotRun run = prefix.runRobot(kSetup + std::string(" /a"), kQuietScript, 20000);
+        const std::string directoryArgument = dir == kDir ? "" : " /d:\"" + dir + "\"";
+        e2e::RobotRun run = prefix.runRobot(kSetup + std::string(" /a") + directoryArgument, kQuietScript, 20000);
         expectEndedByItself(run);
         ASSERT_EQ(messageBoxes(run).size(), 0u) << run.describe();
-        ASSERT_TRUE(fs::exists(host(kUninstaller)));
-        ASSERT_TRUE(fs::exists(host(kUninstallDir + "\\Uninstall.DAT")));
+        ASSERT_TRUE(fs::exists(host(uninstallerIn(dir))));
+        ASSERT_TRUE(fs::exists(host(dir + "\\Uninstall\\Uninstall.DAT")));
         ASSERT_TRUE(prefix.regKeyExists(kProductKey));
     }
 
-    e2e::RobotRun uninstall(const std::string& arguments, const std::string& script = kQuietScript) {
-        return prefix.runRobot("\"" + kUninstaller + "\" " + arguments, script, 20000);
+    static std::string uninstallerIn(const std::string& dir) { return dir + "\\Uninstall\\Uninstal.exe"; }
+
+    e2e::RobotRun uninstall(const std::string& arguments, const std::string& script = kQuietScript,
+                            const std::string& uninstaller = kUninstaller) {
+        return prefix.runRobot("\"" + uninstaller + "\" " + arguments, script, 20000);
     }
 
     e2e::WinePrefix prefix;
@@ -354,6 +359,43 @@ TEST_F(Uninstallation, WholeFolderGoesWhenAsked) {
     EXPECT_TRUE(fs::exists(host("C:\\Program Files\\Acme"))) << "its parent was not the installation's";
 }
 
+// The names in a folder, without the test's own ones.
+std::set<std::string> namesIn(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+    names.erase("robot");
+    return names;
+}
+
+// The whole-folder option never takes the program-files folder, the Windows
+// directory or a drive root. Installed right there, the product loses only
+// its record: with that option its files and folders are never listed for
+// removal one by one, so everything in the folder stays, its files included.
+TEST_F(Uninstallation, WholeFolderOptionRemovesNothingOfProgramFilesWindowsOrADriveRoot) {
+    build::Installer installer = gadget();
+    installer.settings.flagsLow |= flag::RemoveWholeFolder.bit;
+    ASSERT_TRUE(writeBytes(host(kSetup), {}));  // its folder is there before the first listing
+    for (const std::string dir : {"C:\\Program Files", "C:\\windows", "C:\\"}) {
+        SCOPED_TRACE(dir);
+        const std::string folder = dir.back() == '\\' ? dir.substr(0, dir.size() - 1) : dir;
+        ASSERT_TRUE(writeBytes(host(folder + "\\tavo-keep.txt"), bytesOf("not the product's")));
+        const std::set<std::string> before = namesIn(host(folder));
+        install(installer, dir);
+        ASSERT_TRUE(fs::exists(host(folder + "\\doc\\manual\\guide.txt")));
+
+        e2e::RobotRun run = uninstall("/a /u:\"Gadget\"", kQuietScript, uninstallerIn(folder));
+        expectEndedByItself(run);
+        EXPECT_EQ(messageBoxes(run).size(), 0u) << run.describe();
+        EXPECT_FALSE(prefix.regKeyExists(kProductKey));
+        ASSERT_TRUE(waitFor([&] { return !fs::exists(host("C:\\delunins.bat")); }, 60)) << "the batch came to its end";
+        std::set<std::string> installedThere = before;
+        installedThere.insert({"doc", "readme.txt"});
+        EXPECT_EQ(namesIn(host(folder)), installedThere) << "the uninstall folder went, nothing else";
+        EXPECT_EQ(readText(host(folder + "\\doc\\manual\\guide.txt")), "Guide");
+        EXPECT_EQ(readText(host(folder + "\\tavo-keep.txt")), "not the product's");
+    }
+}
+
 // An uninstaller that can never be deleted (read-only: "del" refuses it)
 // must not keep the interpreter looping: the batch gives up, leaves the
 // folders that still hold the program, and deletes itself.
@@ -453,7 +495,7 @@ std::string joined(const std::vector<std::string>& lines) {
 }
 
 // A product that uses every kind of trace the uninstaller must take away.
-build::Installer everything(const std::string& comServer) {
+build::Installer everything(const std::string& comServer, const std::string& typeLibrary) {
     build::Installer installer = gadget();
     build::Settings& s = installer.settings;
     s.flagsLow |= flag::AddToPath.bit;
@@ -474,13 +516,20 @@ build::Installer everything(const std::string& comServer) {
     f.push_back(fileEntry("tavo_unreg.dll", ""));
     f.back().kind = 7;
     f.back().body = readBytes(comServer);
+    f.push_back(fileEntry("tavo_fixture.tlb", ""));
+    f.back().kind = 8;
+    f.back().body = readBytes(typeLibrary);
+    f.push_back(fileEntry("gadget.ttf", "not really a font"));
+    f.back().kind = 4;
+    f.back().firstText = "Gadget Sans";
     return installer;
 }
 
 TEST_F(Uninstallation, RoundTripLeavesThePrefixAsItWas) {
     const std::string comServer = setting("TAVO_E2E_COM_UNREG_DLL", TAVO_E2E_COM_UNREG_DLL);
-    build::Installer installer = everything(comServer);
-    ASSERT_FALSE(installer.files.back().body.empty()) << comServer;
+    const std::string typeLibrary = setting("TAVO_E2E_TYPELIB_TLB", TAVO_E2E_TYPELIB_TLB);
+    build::Installer installer = everything(comServer, typeLibrary);
+    for (const build::FileEntry& file : installer.files) ASSERT_FALSE(file.body.empty()) << file.name;
     // An existing type for the association to take over and give back.
     ASSERT_EQ(prefix.wine({"reg", "add", "HKCR\\.gdo", "/ve", "/d", "OldType", "/f"}).exitCode, 0);
     // The robot's scripts and transcripts are the test's own files.
@@ -501,11 +550,23 @@ TEST_F(Uninstallation, RoundTripLeavesThePrefixAsItWas) {
     // The comparison sees the installation's traces in files and registry.
     prefix.stopServer();
     const std::string installed = joined(e2e::differences(baseline, e2e::takeSnapshot(prefix.dir(), skipped)));
-    for (const char* trace : {"+file Program Files/Acme/Gadget/data/a/b/deep.txt\n", "+file Shared/own.dll\n",
-                              "+key user.reg:Software\\\\TavoComUnreg\n",
-                              "~value system.reg:Software\\\\Classes\\\\.gdo | @\n"}) {
+    const std::string classes = "system.reg:Software\\\\Classes\\\\";
+    const std::vector<std::string> traces = {
+        "+file Program Files/Acme/Gadget/data/a/b/deep.txt\n",
+        "+file Shared/own.dll\n",
+        "+key user.reg:Software\\\\TavoComUnreg\n",
+        "~value " + classes + ".gdo | @\n",
+        "+file windows/Fonts/gadget.ttf\n",
+        "+value system.reg:Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\Fonts | \"Gadget Sans\"\n",
+        "+file windows/system32/tavo_fixture.tlb\n",
+        "+key " + classes + "Typelib\\\\{6F1C2A3E-5B7D-4E21-9A0C-3D8E7F4B2A11}\\\\1.2\n",
+        "+key " + classes + "Interface\\\\{6F1C2A3E-5B7D-4E21-9A0C-3D8E7F4B2A12}\n",
+        "+file autoexec.bat\n",
+    };
+    for (const std::string& trace : traces) {
         EXPECT_NE(installed.find(trace), std::string::npos) << trace << " in\n" << installed;
     }
+    EXPECT_NE(readText(host("C:\\autoexec.bat")).find("\r\nPATH=%PATH%;"), std::string::npos);
     ASSERT_TRUE(writeBytes(host(kDir + "\\notes\\user.txt"), bytesOf("mine")));
     e2e::RobotRun run = uninstall("/a /u:\"Gadget\"");
     expectEndedByItself(run);

@@ -1,14 +1,11 @@
 // The wizard and the progress dialog of real installers under wine64: the
 // language choice and what it changes, the licence refusal, the directory
-// dialog's refusals and a typed directory, cancelling during the file phase,
-// and automatic mode, which shows none of the wizard.
-//
-// The disk-space question is not here: Wine reports the free space of the
-// host file system behind a drive, and no honest installer needs more than
-// that. Its need, its threshold and its text are covered by the host tests
-// of the install sequence.
+// dialog's refusals, the disk-space question and a typed directory,
+// cancelling during the file phase, and automatic mode, which shows none of
+// the wizard.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,6 +15,7 @@
 #include "builder/default_strings.h"
 #include "builder/installer_spec.h"
 #include "payload/format.h"
+#include "tests/e2e/installer_factory.h"
 #include "tests/e2e/test_support.h"
 #include "tests/e2e/wine_prefix.h"
 #include "ui/dialog_ids.h"
@@ -152,8 +150,10 @@ TEST_F(Wizard, LanguageDialogListsThePayloadLanguagesAndTheChoiceSpeaksInLaterDi
     ASSERT_TRUE(place(installer));
 
     // Wine's locale is not German or French, so English is chosen first.
+    // Picking French relabels the dialog, which the robot then sees again.
     const std::string answers =
-        "on caption \"Choose Your Language\"\n  pick 1017 1\n  click 1001\n"
+        "once caption \"Choose Your Language\"\n  pick 1017 1\n"
+        "on caption \"Choose Your Language\"\n  click 1001\n"
         "on caption " + quoted(text(44, "FR ")) + "\n  click 1001\n"
         "on caption " + quoted(text(24, "FR ")) + "\n  click 1001\n"
         "on text " + quoted(text(42, "FR ")) + "\n  click 1\n";
@@ -166,6 +166,13 @@ TEST_F(Wizard, LanguageDialogListsThePayloadLanguagesAndTheChoiceSpeaksInLaterDi
     EXPECT_EQ(language->control(IDC_LANGUAGES)->items, (std::vector<std::string>{"Deutsch", "Francais", "English"}));
     EXPECT_EQ(controlText(language, IDC_ACCEPT), text(48)) << "labelled in the preselected English";
     EXPECT_EQ(controlText(language, IDC_DECLINE), text(49));
+    std::vector<const e2e::Dialog*> languageDialogs;
+    for (const e2e::Dialog& d : r.transcript.dialogs)
+        if (d.control(IDC_LANGUAGES)) languageDialogs.push_back(&d);
+    ASSERT_EQ(languageDialogs.size(), 2u) << r.describe();
+    EXPECT_EQ(languageDialogs[1]->caption, "Choose Your Language") << "the caption is fixed";
+    EXPECT_EQ(controlText(languageDialogs[1], IDC_ACCEPT), text(48, "FR ")) << "relabelled before it closes";
+    EXPECT_EQ(controlText(languageDialogs[1], IDC_DECLINE), text(49, "FR "));
 
     const e2e::Dialog* licence = firstWith(r, IDC_LONG_TEXT);
     ASSERT_NE(licence, nullptr) << r.describe();
@@ -246,6 +253,74 @@ TEST_F(Wizard, DirectoryDialogRefusesBadPathsAndInstallsInATypedOne) {
     std::optional<e2e::RegValue> location = prefix.regQuery(kUninstallKey, "InstallLocation");
     ASSERT_TRUE(location.has_value());
     EXPECT_EQ(location->data, "C:\\Typed\\Widget");
+}
+
+// A size of whole gigabytes as the size texts give it: two decimals in GB
+// below a terabyte, in TB above.
+std::string gigabyteText(uint64_t bytes) {
+    const double gigabyte = 1024.0 * 1024 * 1024;
+    char out[32];
+    if (bytes < 1024 * (uint64_t)gigabyte) snprintf(out, sizeof out, "%.2f GB", bytes / gigabyte);
+    else snprintf(out, sizeof out, "%.2f TB", bytes / gigabyte / 1024);
+    return out;
+}
+
+// Wine reports the free space of the host file system behind drive C:, and
+// no honest payload needs that much. This one's header records more than
+// the whole disk holds: every file at the largest size a payload may give.
+// The catalogue keeps the real bodies, so a run that goes on past the
+// question finds the first body cut short and reports the payload corrupt.
+TEST_F(Wizard, DiskSpaceQuestionWhenTheNeedReachesTheFreeSpace) {
+    const uint64_t capacity = fs::space(host("C:\\")).capacity;
+    const uint64_t largest = payload::kMaxFileSize;
+    std::vector<std::string> names;
+    for (uint64_t i = 0; i <= capacity / largest; ++i) names.push_back("part" + std::to_string(i) + ".bin");
+    const uint64_t needed = names.size() * largest;  // whole clusters already
+    e2e::InstallerImage image = e2e::makeInstaller(product(names));
+    ASSERT_TRUE(image.error.empty()) << image.error;
+    for (size_t i = 0; i < names.size(); ++i) image.putHeaderU32(e2e::header::kFileSizes + 4 * i, (uint32_t)largest);
+    ASSERT_TRUE(writeBytes(host(kSetup), image.bytes));
+
+    // S(19) up to the free space, which the host decides.
+    std::string question = text(19);
+    question.replace(question.find("%s"), 2, gigabyteText(needed));
+    question.replace(question.find("%c"), 2, "C");
+    const std::string asked = question.substr(0, question.find("%s"));
+    const std::string directory = "once caption " + quoted(text(24)) + "\n";
+    auto answering = [&](int answer) {
+        return directory + "  click 1001\n" + "once text " + quoted(asked.substr(asked.find(" needs "))) +
+               "\n  click " + std::to_string(answer) + "\n" + directory + "  click 1003\n";
+    };
+    auto expectAsked = [&](const e2e::Dialog& box) {
+        EXPECT_EQ(box.caption, text(20));
+        EXPECT_EQ(box.message().substr(0, asked.size()), asked) << box.message();
+        EXPECT_EQ(box.buttons(), (std::vector<std::string>{"&Yes", "&No"}));
+    };
+
+    // No: back to the directory dialog, whose cancel then ends the run.
+    e2e::RobotRun declined = run("", answering(7));
+    expectEndedByItself(declined);
+    std::vector<e2e::Dialog> boxes = messageBoxes(declined);
+    ASSERT_EQ(boxes.size(), 1u) << declined.describe();
+    expectAsked(boxes[0]);
+    int directoryDialogs = 0;
+    for (const e2e::Dialog& d : declined.transcript.dialogs) directoryDialogs += d.control(IDC_DIRECTORY) != nullptr;
+    EXPECT_EQ(directoryDialogs, 2) << declined.describe();
+    expectNothingInstalled(declined);
+
+    // Yes: the installation goes on, makes the folder and opens the data.
+    e2e::RobotRun accepted = run("", answering(6));
+    expectEndedByItself(accepted);
+    boxes = messageBoxes(accepted);
+    ASSERT_EQ(boxes.size(), 2u) << accepted.describe();
+    expectAsked(boxes[0]);
+    std::string corrupt = text(13);
+    corrupt.replace(corrupt.find("%d"), 2, "100");
+    EXPECT_EQ(boxes[1].caption, "FATAL ERROR");
+    EXPECT_EQ(boxes[1].message(), corrupt);
+    EXPECT_TRUE(fs::is_directory(host(kDefaultDir))) << accepted.describe();
+    EXPECT_FALSE(fs::exists(host(kDefaultDir + "\\" + names[0])));
+    EXPECT_FALSE(prefix.regKeyExists(kUninstallKey));
 }
 
 // The status line that opens the file phase ("Checking the installation
