@@ -12,18 +12,21 @@ static const char* const CountPlaces[kSelfRemovalCountPlaces] = {"TavoTry1", "Ta
 // After a failed attempt: one more letter in the lowest place; a place that
 // reaches ten letters is emptied and carries into the next. Falling out of
 // the last place means every attempt is used up.
-static void appendAttemptCounter(String& text) {
-    for (const char* place : CountPlaces) {
+static void appendAttemptCounter(String& text, int32_t countPlaces) {
+    for (int32_t i = 0; i < countPlaces; i++) {
+        const char* place = CountPlaces[i];
         text.appendFormat("set %s=%%%s%%x\r\n", place, place);
         text.appendFormat("if not \"%%%s%%\"==\"xxxxxxxxxx\" goto Repeat\r\n", place);
         text.appendFormat("set %s=\r\n", place);
     }
 }
 
-String selfRemovalBatchText(const String& programPath, const String& installDir, const String& uninstallSubdir) {
+String selfRemovalBatchText(const String& programPath, const String& installDir, const String& uninstallSubdir,
+                            int32_t countPlaces) {
+    if (countPlaces < 1 || countPlaces > kSelfRemovalCountPlaces) countPlaces = kSelfRemovalCountPlaces;
     String text;
     text.appendFormat(":Repeat\r\ndel \"%s\"\r\nif not exist \"%s\" goto Removed\r\n", programPath, programPath);
-    appendAttemptCounter(text);
+    appendAttemptCounter(text, countPlaces);
     text.append(":Removed\r\n");
     for (const char* place : CountPlaces) text.appendFormat("set %s=\r\n", place);
     if (!uninstallSubdir.isEmpty()) text.appendFormat("rd \"%s\"\r\n", joinPath(installDir, uninstallSubdir));

@@ -25,8 +25,10 @@ constexpr int32_t kSelfRemovalCountPlaces = 4;  // 10^4 attempts
 // The batch text, every line ending in CR LF: the delete loop for
 // `programPath`; "rd" of `installDir` joined with `uninstallSubdir` (only
 // when that is not empty); "rd" of `installDir`; "del" of the batch itself.
-// Every path is in double quotes.
-String selfRemovalBatchText(const String& programPath, const String& installDir, const String& uninstallSubdir);
+// Every path is in double quotes. `countPlaces` (1 to
+// kSelfRemovalCountPlaces) bounds the loop at 10^countPlaces attempts.
+String selfRemovalBatchText(const String& programPath, const String& installDir, const String& uninstallSubdir,
+                            int32_t countPlaces = kSelfRemovalCountPlaces);
 
 // The interpreter's path as a program name: without the double quotes that
 // SystemPaths puts around a path with blanks.

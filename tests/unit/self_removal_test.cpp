@@ -69,6 +69,12 @@ TEST(SelfRemovalBatch, CounterEndsAfterTenToThePlacesAttempts) {
     String text = selfRemovalBatchText(String("C:\\u.exe"), String("C:\\App"), String());
     EXPECT_EQ(text.removeAll("goto Repeat"), kSelfRemovalCountPlaces);
     EXPECT_EQ(text.removeAll("\ngoto"), 0);
+    // A smaller bound has fewer places; one out of range falls back to the full bound.
+    for (int32_t places : {1, 2, 3, 0, 5}) {
+        String bounded = selfRemovalBatchText(String("C:\\u.exe"), String("C:\\App"), String(), places);
+        int32_t expected = places >= 1 && places <= kSelfRemovalCountPlaces ? places : kSelfRemovalCountPlaces;
+        EXPECT_EQ(bounded.removeAll("goto Repeat"), expected) << places;
+    }
 }
 
 TEST(SelfRemovalCommand, InterpreterQuotedOnceHoweverItCame) {
