@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -45,6 +46,30 @@ void expectEndedByItself(const RobotRun& run) {
   ASSERT_TRUE(run.ok()) << run.describe();
   EXPECT_FALSE(run.transcript.timedOut) << run.describe();
   EXPECT_EQ(run.transcript.exitCode, 1) << run.describe();
+}
+
+PrefixChanges::PrefixChanges(const WinePrefix& prefix, std::vector<std::string> skipped)
+    : prefix_(prefix), skipped_(std::move(skipped)) {
+  prefix_.stopServer();
+  before_ = takeSnapshot(prefix_.dir(), skipped_);
+  EXPECT_EQ(prefix_.wine({"cmd", "/c", "echo"}).exitCode, 0);
+  prefix_.stopServer();
+  for (const std::string& change : differences(before_, takeSnapshot(prefix_.dir(), skipped_)))
+    noise_.push_back(subjectOf(change));
+}
+
+std::vector<std::string> PrefixChanges::changes() const {
+  prefix_.stopServer();
+  std::vector<std::string> changes;
+  for (const std::string& change : differences(before_, takeSnapshot(prefix_.dir(), skipped_)))
+    if (std::find(noise_.begin(), noise_.end(), subjectOf(change)) == noise_.end()) changes.push_back(change);
+  return changes;
+}
+
+std::string joinedLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
 }
 
 }  // namespace e2e
