@@ -233,6 +233,35 @@ TEST_F(Faults, FolderThatCannotBeMadeSkipsItsFileOnly) {
   EXPECT_TRUE(prefix.regKeyExists(kProductKey + "Widget")) << "the rest can still be uninstalled";
 }
 
+// An installation folder chosen in the directory dialog that cannot be made:
+// the user is told why and is back at the dialog, where cancelling ends the
+// run with nothing installed.
+TEST_F(Faults, InstallationFolderThatCannotBeMadeGoesBackToTheDialog) {
+  const std::string dir = installDir("Widget");
+  ASSERT_TRUE(writeBytes(host(dir), bytesOf("a file, not a folder")));
+  build::Installer installer = product("Widget");
+  installer.settings.flagsLow |= flag::DirectoryDialog.bit;
+  installer.files.push_back(fileEntry("app.txt", bytesOf("app")));
+  place(installer);
+
+  const std::string dialog = productText(24, "Widget");
+  const std::string script = "once caption \"" + dialog + "\"\n  click 1001\n"
+                             "on caption \"" + dialog + "\"\n  click 1003\n"
+                             "on caption \"" + productText(21, "Widget") + "\"\n  click 1\n";
+  e2e::RobotRun result = run(kSetup, script);
+  expectEndedByItself(result);
+  std::vector<e2e::Dialog> boxes = messageBoxes(result);
+  ASSERT_EQ(boxes.size(), 1u) << result.describe();
+  const std::string told = productText(25, "Widget") + "\r\n" + dir + "\r\n\r\n";
+  EXPECT_EQ(boxes[0].message().substr(0, told.size()), told) << result.describe();
+  EXPECT_GT(boxes[0].message().size(), told.size()) << "the system's reason follows";
+  int dialogs = 0;
+  for (const e2e::Dialog& d : result.transcript.dialogs) dialogs += d.caption == dialog;
+  EXPECT_EQ(dialogs, 2) << result.describe();
+  EXPECT_EQ(readText(host(dir)), "a file, not a folder");
+  EXPECT_FALSE(prefix.regKeyExists(kProductKey + "Widget"));
+}
+
 // A read-only file in the way: written over only when the product asks for
 // attributes to be cleared on failure; otherwise kept, and reported.
 TEST_F(Faults, ReadOnlyFileIsOverwrittenOnlyWhenAttributesMayBeCleared) {
