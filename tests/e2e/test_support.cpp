@@ -58,11 +58,28 @@ PrefixChanges::PrefixChanges(const WinePrefix& prefix, std::vector<std::string> 
     noise_.push_back(subjectOf(change));
 }
 
+namespace {
+
+// Keys that Wine's own programs write when they get round to it (the menu
+// entries of its desktop integration, the console settings), whoever ran.
+bool isWinesOwn(const std::string& subject) {
+  for (const char* key : {"key user.reg:Console", "value user.reg:Console | ",
+                          "key user.reg:Software\\\\Wine\\\\MenuFiles",
+                          "value user.reg:Software\\\\Wine\\\\MenuFiles | "})
+    if (subject.rfind(key, 0) == 0) return true;
+  return false;
+}
+
+}  // namespace
+
 std::vector<std::string> PrefixChanges::changes() const {
   prefix_.stopServer();
   std::vector<std::string> changes;
-  for (const std::string& change : differences(before_, takeSnapshot(prefix_.dir(), skipped_)))
-    if (std::find(noise_.begin(), noise_.end(), subjectOf(change)) == noise_.end()) changes.push_back(change);
+  for (const std::string& change : differences(before_, takeSnapshot(prefix_.dir(), skipped_))) {
+    std::string subject = subjectOf(change);
+    if (std::find(noise_.begin(), noise_.end(), subject) == noise_.end() && !isWinesOwn(subject))
+      changes.push_back(change);
+  }
   return changes;
 }
 
