@@ -68,7 +68,7 @@ Bytes noise(size_t size, uint32_t seed) {
   return bytes;
 }
 
-// Where the stage of a run's end lies, for what it has made by then.
+// How far a run gets before its fault, which decides the folders made by then.
 enum class Stage { DataRegion, Catalogue };
 
 struct Case {

@@ -60,12 +60,12 @@ PrefixChanges::PrefixChanges(const WinePrefix& prefix, std::vector<std::string> 
 
 namespace {
 
-// Keys that Wine's own programs write when they get round to it (the menu
-// entries of its desktop integration, the console settings), whoever ran.
+// Keys that Wine's own programs write when they get round to it (its desktop
+// integration keeps menu entries and file associations below its own key;
+// the console keeps its settings), whoever ran.
 bool isWinesOwn(const std::string& subject) {
   for (const char* key : {"key user.reg:Console", "value user.reg:Console | ",
-                          "key user.reg:Software\\\\Wine\\\\MenuFiles",
-                          "value user.reg:Software\\\\Wine\\\\MenuFiles | "})
+                          "key user.reg:Software\\\\Wine\\\\", "value user.reg:Software\\\\Wine\\\\"})
     if (subject.rfind(key, 0) == 0) return true;
   return false;
 }

@@ -29,7 +29,8 @@ void expectEndedByItself(const RobotRun& run);
 // What runs change in a prefix. Made before the runs, it notes the prefix as
 // it is and what Wine itself rewrites on any start (it starts Wine once, idly,
 // for that); changes() then lists the differences that are not Wine's own
-// (nor the keys its menu builder and console write whenever they get to it).
+// (nor the keys its desktop integration and console write whenever they get
+// to it).
 // Folders in `skipped` (drive_c-relative) are the test's own business.
 class PrefixChanges {
  public:
