@@ -4,9 +4,10 @@
 //
 // A report found before the payload's string table has been read is in the
 // stub's own English; one found after it uses the payload's string 13, which
-// the sample installer makes distinctive. A refused or damaged installer
-// ends before it writes anything: each such group of cases shares a prefix,
-// which is the same afterwards, apart from the installers put there.
+// the sample installer makes distinctive. The sample keeps no uninstall
+// record (so reading its settings makes no shared folder), and a refused or
+// damaged one ends before it writes anything: each such group of cases
+// shares a prefix, which is the same afterwards, apart from the installers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
