@@ -4,8 +4,10 @@
 //
 // A report found before the payload's string table has been read is in the
 // stub's own English; one found after it uses the payload's string 13, which
-// the sample installer makes distinctive. None of these runs changes the
-// prefix, so each group of cases shares one.
+// the sample installer makes distinctive. The sample keeps no uninstall
+// record (so reading its settings makes no shared folder), and a refused or
+// damaged one ends before it writes anything: each such group of cases
+// shares a prefix, which is the same afterwards, apart from the installers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,6 +22,7 @@
 #include "core/bytes.h"
 #include "payload/format.h"
 #include "tests/e2e/installer_factory.h"
+#include "tests/e2e/test_support.h"
 #include "tests/e2e/wine_prefix.h"
 
 namespace {
@@ -133,6 +136,13 @@ class Payload : public ::testing::Test {
     for (size_t i = 0; i < cases.size(); ++i) runCase(cases[i], "C:\\tavo\\setup" + std::to_string(i) + ".exe");
   }
 
+  // Cases that must end before anything is written to the disk or the registry.
+  void runCasesWritingNothing(const std::vector<PayloadCase>& cases) {
+    e2e::PrefixChanges watch(prefix, {"robot", "tavo"});
+    runCases(cases);
+    EXPECT_EQ(e2e::joinedLines(watch.changes()), "");
+  }
+
   void runCase(const PayloadCase& c, const std::string& installerPath) {
     SCOPED_TRACE(c.what);
     build::Installer installer = e2e::sampleInstaller();
@@ -190,7 +200,7 @@ TEST_F(Payload, RefusedInstallersSayWhy) {
        [](InstallerImage& image) { memcpy(&image.bytes.at(image.sectionEntry()), ".TAVO", 5); },
        kNoPayloadExplanation},
   };
-  runCases(cases);
+  runCasesWritingNothing(cases);
 }
 
 // Everything here is found before the settings block's string table is read.
@@ -222,7 +232,7 @@ TEST_F(Payload, HeaderAndSectionFaultsShowTheBuiltInReport) {
        withStoredEdit([](Bytes& stored) { stored.at(0) ^= 0xFF; }), nullptr,
        builtInReport(47)},
   };
-  runCases(cases);
+  runCasesWritingNothing(cases);
 }
 
 // The block is read in one pass and the string table comes near its end: a
@@ -271,7 +281,7 @@ TEST_F(Payload, SettingsFaultsBeforeTheStringTableShowTheBuiltInReport) {
        builtInReport(39)},
       {"bitmap size -1", settings([](build::Settings& s) { s.bitmapSize = -1; }), {}, nullptr, builtInReport(39)},
   };
-  runCases(cases);
+  runCasesWritingNothing(cases);
 }
 
 // The end marker follows the string table, and the installer's own bytes are
@@ -289,7 +299,7 @@ TEST_F(Payload, FaultsAfterTheStringTableShowThePayloadsReport) {
        },
        payloadReport(40)},
   };
-  runCases(cases);
+  runCasesWritingNothing(cases);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -45,6 +46,47 @@ void expectEndedByItself(const RobotRun& run) {
   ASSERT_TRUE(run.ok()) << run.describe();
   EXPECT_FALSE(run.transcript.timedOut) << run.describe();
   EXPECT_EQ(run.transcript.exitCode, 1) << run.describe();
+}
+
+PrefixChanges::PrefixChanges(const WinePrefix& prefix, std::vector<std::string> skipped)
+    : prefix_(prefix), skipped_(std::move(skipped)) {
+  prefix_.stopServer();
+  before_ = takeSnapshot(prefix_.dir(), skipped_);
+  EXPECT_EQ(prefix_.wine({"cmd", "/c", "echo"}).exitCode, 0);
+  prefix_.stopServer();
+  for (const std::string& change : differences(before_, takeSnapshot(prefix_.dir(), skipped_)))
+    noise_.push_back(subjectOf(change));
+}
+
+namespace {
+
+// Keys that Wine's own programs write when they get round to it (its desktop
+// integration keeps menu entries and file associations below its own key;
+// the console keeps its settings), whoever ran.
+bool isWinesOwn(const std::string& subject) {
+  for (const char* key : {"key user.reg:Console", "value user.reg:Console | ",
+                          "key user.reg:Software\\\\Wine\\\\", "value user.reg:Software\\\\Wine\\\\"})
+    if (subject.rfind(key, 0) == 0) return true;
+  return false;
+}
+
+}  // namespace
+
+std::vector<std::string> PrefixChanges::changes() const {
+  prefix_.stopServer();
+  std::vector<std::string> changes;
+  for (const std::string& change : differences(before_, takeSnapshot(prefix_.dir(), skipped_))) {
+    std::string subject = subjectOf(change);
+    if (std::find(noise_.begin(), noise_.end(), subject) == noise_.end() && !isWinesOwn(subject))
+      changes.push_back(change);
+  }
+  return changes;
+}
+
+std::string joinedLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
 }
 
 }  // namespace e2e

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/prefix_snapshot.h"
 #include "tests/e2e/wine_prefix.h"
 
 namespace e2e {
@@ -24,5 +25,27 @@ std::vector<Dialog> messageBoxes(const RobotRun& run);
 
 // A run that went to its end through Shutdown without the robot's help.
 void expectEndedByItself(const RobotRun& run);
+
+// What runs change in a prefix. Made before the runs, it notes the prefix as
+// it is and what Wine itself rewrites on any start (it starts Wine once, idly,
+// for that); changes() then lists the differences that are not Wine's own
+// (nor the keys its desktop integration and console write whenever they get
+// to it).
+// Folders in `skipped` (drive_c-relative) are the test's own business.
+class PrefixChanges {
+ public:
+  PrefixChanges(const WinePrefix& prefix, std::vector<std::string> skipped = {"robot"});
+  // Stops the prefix's wineserver first, so that the registry is saved.
+  std::vector<std::string> changes() const;
+
+ private:
+  const WinePrefix& prefix_;
+  std::vector<std::string> skipped_;
+  PrefixSnapshot before_;
+  std::vector<std::string> noise_;
+};
+
+// One line per item, for comparisons whose failure shows the whole list.
+std::string joinedLines(const std::vector<std::string>& lines);
 
 }  // namespace e2e
