@@ -13,7 +13,7 @@ server=${TAVO_WINESERVER:-/usr/lib/wine/wineserver}
 marker=.tavo-template
 
 # The revision after the Wine version makes older templates be made again.
-version="$("$wine" --version) template-2"
+version="$("$wine" --version) template-3"
 if [ -f "$dir/$marker" ] && [ "$(cat "$dir/$marker")" = "$version" ] &&
    [ -f "$dir/system.reg" ] && grep -q '"Graphics"="null"' "$dir/user.reg" 2>/dev/null; then
   echo "wine-template: reusing $dir ($version)"
@@ -36,6 +36,10 @@ unset DISPLAY WAYLAND_DISPLAY
 # Without desktop integration: it would copy every shortcut a test makes into
 # the host's menus and desktop.
 "$wine" reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /d "" /f >/dev/null
+"$server" -k
+# One desktop start with the null driver, so that the display entries it
+# rewrites the first time are settled in the template.
+"$wine" rundll32.exe user32.dll,GetDesktopWindow || true
 "$server" -k
 "$server" -w  # the registry is on disk once the server has gone
 

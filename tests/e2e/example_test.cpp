@@ -59,12 +59,6 @@ bool waitFor(const std::function<bool()>& condition, double seconds) {
     return true;
 }
 
-std::string joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + "\n";
-    return text;
-}
-
 // The shortcuts below the prefix's user folders, as paths below drive_c/users/<user>/.
 std::set<std::string> shortcuts(const std::string& prefixDir) {
     std::set<std::string> found;
@@ -148,16 +142,8 @@ TEST_F(Example, InstallsAndUninstallsLeavingNothingBehind) {
     ASSERT_TRUE(e2e::writeBytes(host(kSetup), files.installer));
     ASSERT_TRUE(files.volumes.empty());
 
-    // The robot's scripts and transcripts are the test's own files; two
-    // snapshots around a run that changes nothing show what Wine rewrites.
-    const std::vector<std::string> skipped = {"robot"};
-    prefix.stopServer();
-    e2e::PrefixSnapshot baseline = e2e::takeSnapshot(prefix.dir(), skipped);
-    ASSERT_EQ(prefix.wine({"cmd", "/c", "echo"}).exitCode, 0);
-    prefix.stopServer();
-    std::set<std::string> noise;
-    for (const std::string& change : e2e::differences(baseline, e2e::takeSnapshot(prefix.dir(), skipped)))
-        noise.insert(e2e::subjectOf(change));
+    // Everything from here on counts, except what Wine rewrites by itself.
+    e2e::PrefixChanges changes(prefix);
     const std::set<std::string> linksBefore = shortcuts(prefix.dir());
 
     e2e::RobotRun install = prefix.runRobot(std::string(kSetup) + " /a", kQuietScript, 60000);
@@ -224,20 +210,9 @@ TEST_F(Example, InstallsAndUninstallsLeavingNothingBehind) {
     EXPECT_EQ(messageBoxes(uninstall).size(), 0u) << uninstall.describe();
     ASSERT_TRUE(waitFor([&] { return !fs::exists(host(kUninstaller)); }, 60)) << "the uninstaller removed itself";
     ASSERT_TRUE(waitFor([&] { return !fs::exists(host("C:\\delunins.bat")); }, 60)) << "its batch came to an end";
-    prefix.stopServer();
-
-    std::vector<std::string> left;
-    for (const std::string& change : e2e::differences(baseline, e2e::takeSnapshot(prefix.dir(), skipped))) {
-        std::string subject = e2e::subjectOf(change);
-        // Wine's own records: the batch's console, the display driver's device entry.
-        bool wineOwn = false;
-        for (const char* own : {"key user.reg:Console", "value user.reg:Console | ",
-                                "value system.reg:System\\\\CurrentControlSet\\\\Control\\\\Class\\\\"})
-            wineOwn = wineOwn || subject.rfind(own, 0) == 0;
-        if (!noise.count(subject) && !wineOwn) left.push_back(change);
-    }
     // The shared counts key is made when missing and never removed.
-    EXPECT_EQ(joined(left), joined({"+key system.reg:Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\SharedDLLs"}));
+    EXPECT_EQ(e2e::joinedLines(changes.changes()),
+              e2e::joinedLines({"+key system.reg:Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\SharedDLLs"}));
 }
 
 }  // namespace

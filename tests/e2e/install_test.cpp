@@ -87,12 +87,6 @@ Lines crlfLines(const std::string& text) {
     return lines;
 }
 
-std::string joined(const Lines& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + "\n";
-    return text;
-}
-
 // The local time the file system gives a DateTime (Wine shares the host's zone).
 time_t localTime(const build::DateTime& t) {
     std::tm tm = {};
@@ -453,7 +447,7 @@ TEST_F(Installation, AutomaticRunLeavesFilesUninstallerRecordAndLog) {
     for (int id : {10, 15, 20, 30, 34, 35, 39, 49, 53, 55, 56, 57, 58, 59, 67, 68, 69, 70, 71})
         strings += "~" + std::to_string(id) + "\r\n" + productText(id, "Widget") + "\r\n";
     for (const std::string& line : crlfLines(strings)) data.push_back(line);
-    EXPECT_EQ(joined(crlfLines(readText(host(uninstallDir + "\\Uninstall.DAT")))), joined(data));
+    EXPECT_EQ(e2e::joinedLines(crlfLines(readText(host(uninstallDir + "\\Uninstall.DAT")))), e2e::joinedLines(data));
 
     // Install.LOG: one section, every file mapped, then the success text.
     Lines log = crlfLines(readText(host(uninstallDir + "\\Install.LOG")));
@@ -482,7 +476,7 @@ TEST_F(Installation, AutomaticRunLeavesFilesUninstallerRecordAndLog) {
                          "Installation Complete",
                          "",
                          ""};
-    EXPECT_EQ(joined(log), joined(expectedLog));
+    EXPECT_EQ(e2e::joinedLines(log), e2e::joinedLines(expectedLog));
 
     // The product's key: every value in its form.
     prefix.stopServer();
@@ -728,7 +722,7 @@ TEST_F(Installation, DeletionsAndReplacementsDecideByDateSizeAndVersion) {
         if (line.rfind("Deleted file: ", 0) == 0 || line.find(" is up to date.") != std::string::npos ||
             line.find(" will be replaced.") != std::string::npos || line.find(" not newer.") != std::string::npos)
             relevant.push_back(line);
-    EXPECT_EQ(joined(relevant), joined(expectedLines)) << log;
+    EXPECT_EQ(e2e::joinedLines(relevant), e2e::joinedLines(expectedLines)) << log;
 }
 
 // --- A destination in use -----------------------------------------------------------------

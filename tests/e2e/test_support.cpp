@@ -62,10 +62,13 @@ namespace {
 
 // Keys that Wine's own programs write when they get round to it (its desktop
 // integration keeps menu entries and file associations below its own key;
-// the console keeps its settings), whoever ran.
+// the console keeps its settings; each desktop start rewrites the display
+// adapter's device entry), whoever ran.
 bool isWinesOwn(const std::string& subject) {
   for (const char* key : {"key user.reg:Console", "value user.reg:Console | ",
-                          "key user.reg:Software\\\\Wine\\\\", "value user.reg:Software\\\\Wine\\\\"})
+                          "key user.reg:Software\\\\Wine\\\\", "value user.reg:Software\\\\Wine\\\\",
+                          "key system.reg:System\\\\CurrentControlSet\\\\Control\\\\Class\\\\",
+                          "value system.reg:System\\\\CurrentControlSet\\\\Control\\\\Class\\\\"})
     if (subject.rfind(key, 0) == 0) return true;
   return false;
 }

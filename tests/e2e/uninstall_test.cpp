@@ -491,23 +491,6 @@ TEST_F(Uninstallation, ExhaustedComServerIsUnregisteredAndNeverDeletedFileStays)
 
 // --- Round trip: install, uninstall, and compare the whole prefix ----------------------------
 
-// Differences between two snapshots that are neither Wine's own noise nor
-// the test's own doing.
-std::vector<std::string> changesBeyond(const e2e::PrefixSnapshot& before, const e2e::PrefixSnapshot& after,
-                                       const std::set<std::string>& noise) {
-    std::vector<std::string> changes;
-    for (const std::string& change : e2e::differences(before, after)) {
-        if (!noise.count(e2e::subjectOf(change))) changes.push_back(change);
-    }
-    return changes;
-}
-
-std::string joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + "\n";
-    return text;
-}
-
 // A product that uses every kind of trace the uninstaller must take away.
 build::Installer everything(const std::string& comServer, const std::string& typeLibrary) {
     build::Installer installer = gadget();
@@ -546,24 +529,12 @@ TEST_F(Uninstallation, RoundTripLeavesThePrefixAsItWas) {
     for (const build::FileEntry& file : installer.files) ASSERT_FALSE(file.body.empty()) << file.name;
     // An existing type for the association to take over and give back.
     ASSERT_EQ(prefix.wine({"reg", "add", "HKCR\\.gdo", "/ve", "/d", "OldType", "/f"}).exitCode, 0);
-    // The robot's scripts and transcripts are the test's own files.
-    const std::vector<std::string> skipped = {"robot"};
-
-    // Two snapshots around a run that changes nothing show what Wine itself
-    // rewrites; those items are left out of the comparison.
-    prefix.stopServer();
-    e2e::PrefixSnapshot baseline = e2e::takeSnapshot(prefix.dir(), skipped);
-    ASSERT_EQ(prefix.wine({"cmd", "/c", "echo"}).exitCode, 0);
-    prefix.stopServer();
-    std::set<std::string> noise;
-    for (const std::string& change : e2e::differences(baseline, e2e::takeSnapshot(prefix.dir(), skipped))) {
-        noise.insert(e2e::subjectOf(change));
-    }
+    // Everything from here on counts, except what Wine rewrites by itself.
+    e2e::PrefixChanges changes(prefix);
 
     install(installer);
     // The comparison sees the installation's traces in files and registry.
-    prefix.stopServer();
-    const std::string installed = joined(e2e::differences(baseline, e2e::takeSnapshot(prefix.dir(), skipped)));
+    const std::string installed = e2e::joinedLines(changes.changes());
     const std::string classes = "system.reg:Software\\\\Classes\\\\";
     const std::vector<std::string> traces = {
         "+file Program Files/Acme/Gadget/data/a/b/deep.txt\n",
@@ -587,20 +558,6 @@ TEST_F(Uninstallation, RoundTripLeavesThePrefixAsItWas) {
     EXPECT_EQ(messageBoxes(run).size(), 0u) << run.describe();
     ASSERT_TRUE(waitFor([&] { return !fs::exists(host(kUninstaller)); }, 60)) << "the uninstaller removed itself";
     ASSERT_TRUE(waitFor([&] { return !fs::exists(host("C:\\delunins.bat")); }, 60)) << "the batch came to its end";
-    prefix.stopServer();
-    std::vector<std::string> changes = changesBeyond(baseline, e2e::takeSnapshot(prefix.dir(), skipped), noise);
-
-    // Wine's own records, which come and go with its desktop integration and
-    // console: the menu entries it made for the shortcuts, the console
-    // settings the batches' console wrote.
-    const std::vector<std::string> wineOwn = {"key user.reg:Console", "value user.reg:Console | ",
-                                              "value user.reg:Software\\\\Wine\\\\MenuFiles | "};
-    std::vector<std::string> ours;
-    for (const std::string& change : changes) {
-        bool own = false;
-        for (const std::string& key : wineOwn) own = own || e2e::subjectOf(change).rfind(key, 0) == 0;
-        if (!own) ours.push_back(change);
-    }
     const std::vector<std::string> expected = {
         // The user's file and the folders that hold it.
         "+file Program Files/Acme",
@@ -618,7 +575,7 @@ TEST_F(Uninstallation, RoundTripLeavesThePrefixAsItWas) {
         // The fixture's DllUnregisterServer deletes its value, not its key.
         "+key user.reg:Software\\\\TavoComUnreg",
     };
-    EXPECT_EQ(joined(ours), joined(expected));
+    EXPECT_EQ(e2e::joinedLines(changes.changes()), e2e::joinedLines(expected));
     EXPECT_EQ(readText(host("C:\\autoexec.bat")), "\r\n");
 }
 
