@@ -38,7 +38,9 @@ struct Manifest {
 // Reads and checks the manifest. Any problem throws ManifestError with one
 // message "file:line: key: problem"; `shownName` is the file name the message
 // uses (the path as the user typed it).
-Manifest readManifest(const std::filesystem::path& path, const std::string& shownName);
+// The observer hears of every source file read (stage ReadingFiles).
+Manifest readManifest(const std::filesystem::path& path, const std::string& shownName,
+                      BuildObserver* observer = nullptr);
 
 // Same, from text already in memory (tests); files are looked up in `directory`.
 Manifest readManifestText(const std::string& text, const std::string& shownName,

@@ -38,12 +38,12 @@ void readLanguages(const ManifestTable& root, Settings& settings) {
     Overrides own = readOverrides(root);
     std::set<std::string> names{kEnglish};
     for (const ManifestTable& language : root.tables("languages")) {
-        language.allowOnly({"name", "codepage", "strings"});
+        language.allowOnly("languages[]");
         std::string codepage = language.text("codepage", root.codepage());
-        if (!isKnownCodepage(codepage)) language.fail("codepage", "unknown code page \"" + codepage + "\"");
+        if (!isKnownCodepage(codepage)) language.fail("codepage", "unknown code page \"" + codepage + "\"; use an iconv name such as \"CP1252\"");
         ManifestTable inCodepage = language.withCodepage(codepage);
         std::string name = inCodepage.text("name");
-        if (name.find_first_not_of(" \t") == std::string::npos) language.fail("name", "every language needs a name");
+        if (name.find_first_not_of(" \t") == std::string::npos) language.fail("name", "missing or blank; every language needs a name, such as \"Deutsch\"");
         if (!names.insert(name).second)
             language.fail("name", name == kEnglish ? "English is built in; override its texts in [strings]"
                                                    : "language \"" + name + "\" is given twice");
