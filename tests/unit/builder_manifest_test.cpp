@@ -336,6 +336,10 @@ TEST_F(BuilderManifest, MistakesNameFileLineKeyAndProblem) {
          R"(setup\.toml:3:1: key 'files\[0\]\.source': missing; every \[\[files\]\] table names its file\(s\) with "source")"},
         {w + "[strings]\nabc = \"x\"\n",
          R"(setup\.toml:4:7: key 'strings\.abc': string ids are numbers from 0 to 9999)"},
+        {w + "[strings]\n19 = \"Need %s on %s\"\n",
+         R"(setup\.toml:4:6: key 'strings\.19': the installer fills in %s, %c, %s here, in this order; the text has %s, %s .*)"},
+        {w + "[[languages]]\nname = \"Deutsch\"\n[languages.strings]\n16 = \"Laufwerk fehlt\"\n",
+         R"(setup\.toml:6:6: key 'languages\[0\]\.strings\.16': the installer fills in %c here, in this order; the text has none .*)"},
         {w + "[[languages]]\nname = \"English\"\n",
          R"(setup\.toml:4:8: key 'languages\[0\]\.name': English is built in; override its texts in \[strings\])"},
         {w + "[[delete]]\nspec = \"*.tmp\"\ncondition = \"date-equal\"\n",
@@ -363,6 +367,13 @@ TEST_F(BuilderManifest, MistakesNameFileLineKeyAndProblem) {
         EXPECT_TRUE(std::regex_match(message, std::regex(c.expected))) << "manifest:\n"
                                                                       << c.text << "message: " << message;
     }
+}
+
+TEST_F(BuilderManifest, OverriddenFormatsKeepTheirConversions) {
+    build::Manifest m = read(std::string(kProduct) + "[strings]\n16 = \"%c: is not there (100%% sure).\"\n"
+                                                     "42 = \"Done: 100% of it.\"\n");
+    EXPECT_EQ("%c: is not there (100%% sure).", m.installer.settings.strings[16][0]);
+    EXPECT_EQ("Done: 100% of it.", m.installer.settings.strings[42][0]);  // not a format: taken as written
 }
 
 TEST_F(BuilderManifest, DeletionArgumentsAreCheckedAndDatesWritten) {
