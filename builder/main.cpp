@@ -37,7 +37,8 @@ constexpr char kExitCodes[] =
 // Quick builds show no progress at all; slower ones show it after this long.
 constexpr double kProgressDelaySeconds = 0.5;
 
-// What the command line asks of a build.
+// What the command line asks of a build. A new option is a field here, an
+// add_option in main and, when the build needs it, a line in runBuild.
 struct BuildCommand {
     std::string manifest;
     std::string output;
