@@ -66,7 +66,7 @@ std::vector<ManifestKey> makeKeys() {
         {"files[]", "destination", text, none},
         {"files[]", "desktop-shortcut", flag, "false"},
         {"files[]", "start-menu-shortcut", flag, "false"},
-        {"files[]", "shortcut-name", text, "\"Shortcut to <name>\""},
+        {"files[]", "shortcut-name", text, none},
         {"files[]", "shortcut-icon", text, "the file itself"},
         {"files[]", "shortcut-arguments", text, none},
         {"files[]", "version", text, none},
@@ -79,7 +79,7 @@ std::vector<ManifestKey> makeKeys() {
 
         {"delete[]", "spec", text, "required"},
         {"delete[]", "condition", "condition name", "\"always\""},
-        {"delete[]", "argument", text, none},
+        {"delete[]", "argument", "string, date or integer", "none"},
         {"delete[]", "at-restart", flag, "false"},
 
         {"associations[]", "extension", text, "required"},

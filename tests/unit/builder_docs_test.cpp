@@ -1,7 +1,8 @@
 // docs/manifest.md against the builder: every key the reader accepts is in
 // the document with the same type and default, the document names no key the
-// reader does not know, every name of the name tables is explained, and the
-// document's whole example is a manifest the builder reads.
+// reader does not know, every name of the name tables is explained, the
+// document's whole example is a manifest the builder reads, and every default
+// written as a value is the value the reader takes when the key is missing.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -15,6 +16,7 @@
 #include "builder/manifest.h"
 #include "builder/manifest_keys.h"
 #include "builder/manifest_names.h"
+#include "builder/payload_writer.h"
 
 namespace {
 
@@ -182,6 +184,66 @@ TEST_F(BuilderDocs, TheWholeExampleIsAManifestTheBuilderReads) {
     EXPECT_EQ(7u, m.installer.files.size());  // docs/*.txt gives two
     EXPECT_EQ((std::vector<std::string>{"English", "Deutsch"}), s.languages);
     EXPECT_EQ(2u, s.fileDeletions.size());
+}
+
+// What a manifest becomes, as bytes: the settings block and the catalogue.
+std::vector<uint8_t> stored(const build::Manifest& m) {
+    std::vector<uint8_t> bytes = build::writeSettingsBlock(m.installer.settings);
+    std::vector<uint8_t> files = build::writeFileCatalogue(m.installer.files);
+    bytes.insert(bytes.end(), files.begin(), files.end());
+    return bytes;
+}
+
+// A default such as "Setup", true, 0 or [] is a TOML value; one in words
+// ("the product name") is not.
+bool isLiteral(const std::string& fallback) {
+    return fallback[0] == '"' || fallback == "true" || fallback == "false" || fallback == "[]" ||
+           fallback.find_first_not_of("0123456789") == std::string::npos;
+}
+
+TEST(BuilderDocsDefaults, GivingADocumentedDefaultChangesNothing) {
+    char pattern[] = "/tmp/tavo-defaults-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(pattern));
+    fs::path dir = pattern;
+    std::ofstream(dir / "one.txt") << "1";
+    // The smallest content of each table, to which one key is added.
+    const std::map<std::string, std::string> base = {
+        {"", ""},
+        {"product", "[product]\nname = \"W\"\n"},
+        {"files[]", "[[files]]\nsource = \"one.txt\"\n"},
+        {"delete[]", "[[delete]]\nspec = \"*.tmp\"\n"},
+        {"associations[]", "[[associations]]\nextension = \".w\"\ntype = \"W.Doc\"\ncommand = \"w.exe\"\n"},
+        {"uninstall-values[]", "[[uninstall-values]]\nname = \"HelpLink\"\n"},
+        {"languages[]", "[[languages]]\nname = \"Deutsch\"\n"},
+    };
+    // Keys that belong to one kind of file.
+    const std::map<std::string, std::string> context = {{"version", "kind = \"system\"\n"},
+                                                        {"font-name", "kind = \"font\"\n"}};
+    auto manifest = [&](const std::string& table, const std::string& line) {
+        std::string text = "[product]\nname = \"W\"\n";
+        if (table.empty()) return line + text;
+        if (table == "product") return text + line;
+        auto shape = base.find(table);
+        return text + (shape != base.end() ? shape->second : "[" + table + "]\n") + line;
+    };
+    int checked = 0;
+    for (const build::ManifestKey& key : build::manifestKeys()) {
+        if (!isLiteral(key.fallback) || key.name[0] == '<') continue;
+        std::string line = key.name + " = " + key.fallback + "\n";
+        auto kind = context.find(key.name);
+        std::string shape = key.table == "files[]" && kind != context.end() ? kind->second : "";
+        line = shape + line;
+        try {
+            build::Manifest without = build::readManifestText(manifest(key.table, shape), "d.toml", dir);
+            build::Manifest with = build::readManifestText(manifest(key.table, line), "d.toml", dir);
+            EXPECT_EQ(stored(without), stored(with)) << build::tableHeading(key.table) << " " << line;
+            ++checked;
+        } catch (const build::ManifestError& e) {
+            ADD_FAILURE() << build::tableHeading(key.table) << " " << line << e.what();
+        }
+    }
+    fs::remove_all(dir);
+    EXPECT_GT(checked, 40);
 }
 
 }  // namespace
