@@ -54,6 +54,9 @@ void readDirectories(const ManifestTable& root, Settings& s) {
     s.desktopFolder = d.text("desktop-folder");
     s.uninstallSubdir = d.text("uninstall-subdir");
     s.uninstallerName = d.text("uninstaller-name", kDefaultUninstallerName);
+    for (const char* key : {"install", "shared", "start-menu", "desktop-folder", "uninstall-subdir", "uninstaller-name"})
+        if (d.text(key).find('/') != std::string::npos)
+            d.fail(key, "the target is Windows: write folders with backslashes, such as 'Example\\Widget'");
     if (s.uninstallerName.find_first_not_of(" \t") == std::string::npos)
         d.fail("uninstaller-name", "expected a file name such as \"Uninstall.exe\"");
 }

@@ -241,14 +241,16 @@ std::string ManifestTable::textOrFile(const char* key) const {
     if (!n) return "";
     if (n->is_string()) return multiLineText(key);
     ManifestTable inner = n->is_table() ? table(key) : ManifestTable(nullptr, "", context_, codepage_, Spot{});
-    if (!n->is_table() || !inner.has("file") || inner.table_->size() != 1)
-        fail(key, std::string("expected a string or { file = \"...\" }, found ") + typeName(*n));
+    if (!n->is_table()) fail(key, std::string("expected a string or { file = \"...\" }, found ") + typeName(*n));
+    if (!inner.has("file") || inner.table_->size() != 1)
+        fail(key, "expected a string or { file = \"...\" }; the table takes the one key \"file\"");
     return textFromFile(inner.pathText("file"), std::string(key) + ".file", inner.spotOf("file"));
 }
 
 std::string ManifestTable::pathText(const char* key) const {
     const toml::node* n = node(key);
-    if (!n || !n->is_string()) fail(key, "expected a file path (a string)");
+    if (!n) fail(key, "missing; expected a file path");
+    if (!n->is_string()) fail(key, std::string("expected a file path (a string), found ") + typeName(*n));
     return n->as_string()->get();
 }
 
@@ -267,8 +269,9 @@ std::vector<std::string> ManifestTable::textList(const char* key) const {
             continue;
         }
         const toml::table* inner = item.as_table();
-        if (!inner || !inner->contains("text") || inner->size() != 1)
-            failAt(spot, name, std::string("expected a file path or { text = \"...\" }, found ") + typeName(item));
+        if (!inner) failAt(spot, name, std::string("expected a file path or { text = \"...\" }, found ") + typeName(item));
+        if (!inner->contains("text") || inner->size() != 1)
+            failAt(spot, name, "expected a file path or { text = \"...\" }; the table takes the one key \"text\"");
         out.push_back(ManifestTable(inner, keyPath(name), context_, codepage_, spot).multiLineText("text"));
     }
     return out;
@@ -361,7 +364,7 @@ std::optional<DateTime> ManifestTable::dateTime(const char* key) const {
 int64_t ManifestTable::byteCount(const char* key, int64_t fallback) const {
     const toml::node* n = node(key);
     if (!n) return fallback;
-    if (n->is_integer()) return integer(key, 0, INT64_MAX / 2, fallback);
+    if (n->is_integer() && n->as_integer()->get() >= 0) return integer(key, 0, INT64_C(1) << 40, fallback);
     const std::string* text = n->is_string() ? &n->as_string()->get() : nullptr;
     int64_t value = 0;
     size_t i = 0;

@@ -61,6 +61,9 @@ FileEntry readTemplate(const ManifestTable& t) {
     if (t.boolean("in-uninstall-dir", false)) e.flags |= payload::kEntryInUninstallDir;
     readKindTexts(t, e);
     e.destination = t.text("destination");
+    if (e.destination.find('/') != std::string::npos)
+        t.fail("destination", "the target is Windows: write folders with backslashes, such as 'Docs\\' "
+                              "(a destination without a backslash renames the file)");
     e.attributes = t.bitNames("attributes", fileAttributes()).value_or(payload::kAttributesUnchanged);
     return e;
 }
