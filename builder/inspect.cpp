@@ -223,6 +223,13 @@ void describeLanguages(Report& r, SettingsBlock& s, bool everyString) {
         }
 }
 
+// What the entry's first text is, by kind: a shortcut name, a version or a font name.
+std::string firstTextLabel(uint32_t kind) {
+    if (kind == 4) return "font name";
+    if (kind >= 6 && kind <= 8) return "version";
+    return "shortcut name";
+}
+
 void describeEntry(Report& r, int index, const ::FileEntry& e) {
     std::string text = quoted(e.name) + " " + nameOfValue(fileKinds(), e.kind) + ", " + std::to_string(e.size) +
                        " bytes, " + dateTimeText(e.modified);
@@ -236,11 +243,11 @@ void describeEntry(Report& r, int index, const ::FileEntry& e) {
     if (!flags.empty()) text += "; " + joined(flags);
     if (e.attributes != payload::kAttributesUnchanged)
         text += "; attributes " + joined(namesOfBits(fileAttributes(), e.attributes));
-    if (!e.firstText.isEmpty()) text += "; text " + quoted(e.firstText);
+    if (!e.firstText.isEmpty()) text += "; " + firstTextLabel(e.kind) + " " + quoted(e.firstText);
     if (!e.shortcutIcon.isEmpty()) text += "; icon " + quoted(e.shortcutIcon);
     if (!e.shortcutArguments.isEmpty()) text += "; arguments " + quoted(e.shortcutArguments);
     if (!e.destination.isEmpty()) text += " -> " + quoted(e.destination);
-    r.line("[" + std::to_string(index) + "]", text);
+    r.raw("  [" + std::to_string(index) + "] " + text + "\n");
 }
 
 std::vector<uint8_t> readInstaller(const std::filesystem::path& path) {
