@@ -9,7 +9,7 @@ namespace build {
 
 enum class BuildStage {
     ReadingFiles,  // the bodies of the [[files]] sources
-    Packing,       // compressing the file data (no byte count while it runs)
+    Packing,       // compressing the file data (the packer gives no byte count yet)
     Writing,       // the installer and its volumes
 };
 

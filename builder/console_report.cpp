@@ -30,10 +30,13 @@ std::string percentText(uint64_t part, uint64_t whole) {
     return whole ? std::to_string(part * 100 / whole) + " %" : "100 %";
 }
 
+// Packing reports no count (yet): the display shows time instead.
+bool countless(const ProgressState& s) { return s.stage == BuildStage::Packing && s.done == 0; }
+
 // A bar of known extent, or a marker bouncing through it while the amount is unknown.
 std::string bar(const ProgressState& s) {
     std::string inside(kBarWidth, ' ');
-    if (s.stage == BuildStage::Packing) {
+    if (countless(s)) {
         size_t span = kBarWidth - 3;
         size_t step = size_t(s.seconds * 10) % (2 * span);
         size_t at = step < span ? step : 2 * span - step;
@@ -62,7 +65,7 @@ std::string byteText(uint64_t bytes) {
 
 std::string progressLine(const ProgressState& s, size_t width) {
     std::string line;
-    if (s.stage == BuildStage::Packing) {
+    if (countless(s)) {
         line = std::string(stageName(s.stage)) + " " + byteText(s.total) + "  " + bar(s) + "  " +
                std::to_string(int64_t(s.seconds)) + " s";
     } else {

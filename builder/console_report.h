@@ -21,13 +21,13 @@ std::string byteText(uint64_t bytes);
 struct ProgressState {
     BuildStage stage = BuildStage::ReadingFiles;
     uint64_t total = 0;   // bytes the stage works through
-    uint64_t done = 0;    // bytes done; not known while packing
+    uint64_t done = 0;    // bytes done; 0 while packing gives no count
     double seconds = 0;   // since the stage began
 };
 
 // The progress line, at most `width` characters, without line ends:
 //   "reading files  [#########...........]  45%  5.5 MiB of 12.3 MiB"
-//   "packing 12.3 MiB  [     <=>          ]  14 s"
+//   "packing 12.3 MiB  [     <=>          ]  14 s"   (packing without a count)
 std::string progressLine(const ProgressState& state, size_t width);
 
 // The line a finished stage leaves when the display is not redrawn in place:

@@ -35,6 +35,9 @@ TEST(BuilderReport, ProgressLineShowsTheStage) {
     EXPECT_NE(std::string::npos, line.find("<=>")) << line;
     EXPECT_EQ(line.size() - 4, line.find("14 s")) << line;
     EXPECT_EQ(20u, build::progressLine(reading, 20).size());
+    // A packer that counts gets a bar like the other stages.
+    packing.done = 3 << 19;
+    EXPECT_EQ("packing  [############............]  50%  1.50 MiB of 3.00 MiB", build::progressLine(packing, 79));
 }
 
 TEST(BuilderReport, StageAndSummaryLines) {
