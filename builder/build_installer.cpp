@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -22,7 +23,7 @@ bool hasFlag(const Settings& s, payload::FlagBit bit) {
 
 std::vector<uint8_t> readFileBytes(const std::filesystem::path& path, const char* what) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw BuildError(std::string("cannot open ") + what + " \"" + path.string() + "\"");
+    if (!in) throw BuildError(std::string("cannot open ") + what + " \"" + path.string() + "\": " + strerror(errno));
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) throw BuildError(std::string("cannot read ") + what + " \"" + path.string() + "\"");
     return bytes;
@@ -78,9 +79,10 @@ std::filesystem::path volumePath(const std::filesystem::path& output, const std:
 }
 
 InstallerFiles makeInstallerFiles(const Installer& installer, const std::vector<uint8_t>& stub,
-                                  uint32_t builderVersion) {
+                                  uint32_t builderVersion, BuildObserver* observer) {
     WriteOptions options;
     options.builderVersion = builderVersion;
+    options.observer = observer;
     PayloadParts parts = writePayload(installer, options);
     if (!parts.error.empty()) throw BuildError(parts.error);
     // The stub checksum covers the headers, so with it the PE checksum stays
@@ -102,11 +104,14 @@ InstallerFiles makeInstallerFiles(const Installer& installer, const std::vector<
     }
     files.volumes = std::move(parts.volumes);
     files.volumeBaseName = installer.settings.volumeBaseName;
+    files.dataSize = parts.dataSize;
+    files.storedDataSize = parts.storedDataSize;
     return files;
 }
 
 BuildSummary buildInstaller(const BuildRequest& request) {
-    Manifest manifest = readManifest(request.manifest, request.manifestShownName);
+    BuildObserver& observer = request.observer ? *request.observer : noObserver();
+    Manifest manifest = readManifest(request.manifest, request.manifestShownName, &observer);
     Installer& installer = manifest.installer;
     try {
         installer.settings.buildTime = chooseBuildTime(request.sourceDateEpoch, manifest.buildTime, request.now);
@@ -114,17 +119,23 @@ BuildSummary buildInstaller(const BuildRequest& request) {
         throw BuildError(e.what());
     }
     std::vector<uint8_t> stub = readFileBytes(request.stub, "the stub");
-    InstallerFiles files = makeInstallerFiles(installer, stub, request.builderVersion);
+    InstallerFiles files = makeInstallerFiles(installer, stub, request.builderVersion, &observer);
 
+    uint64_t total = files.installer.size(), done = 0;
+    for (const auto& volume : files.volumes) total += volume.size();
+    observer.stageStarted(BuildStage::Writing, total);
     BuildSummary summary;
     std::vector<PendingFile> pending;
     for (size_t i = 0; i < files.volumes.size(); ++i) {
         std::filesystem::path path = volumePath(request.output, files.volumeBaseName, int(i) + 2);
         pending.emplace_back(path, files.volumes[i]);
         summary.volumes.push_back(path);
+        observer.stageProgress(done += files.volumes[i].size());
     }
     pending.emplace_back(request.output, files.installer);
+    observer.stageProgress(done += files.installer.size());
     for (PendingFile& file : pending) file.commit();
+    observer.stageFinished(total);
     // Volumes left from an earlier build with more of them would be asked for
     // by nobody, but would confuse whoever copies the directory.
     std::error_code ignored;
@@ -132,6 +143,8 @@ BuildSummary buildInstaller(const BuildRequest& request) {
         if (!std::filesystem::remove(volumePath(request.output, files.volumeBaseName, n), ignored)) break;
     summary.installerSize = files.installer.size();
     summary.fileCount = installer.files.size();
+    summary.dataSize = files.dataSize;
+    summary.storedDataSize = files.storedDataSize;
     return summary;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "builder/build_observer.h"
 #include "builder/installer_spec.h"
 #include "payload/format.h"
 
@@ -25,6 +26,7 @@ struct BuildRequest {
     uint32_t builderVersion = payload::kBuilderVersion;
     const char* sourceDateEpoch = nullptr;  // the environment's SOURCE_DATE_EPOCH, or null
     int64_t now = 0;                        // seconds since 1970, for the default build time
+    BuildObserver* observer = nullptr;      // hears of the files and the stages, if set
 };
 
 // The bytes of an installer and of its volumes, in memory.
@@ -32,16 +34,20 @@ struct InstallerFiles {
     std::vector<uint8_t> installer;
     std::vector<std::vector<uint8_t>> volumes;  // volume numbers 2, 3, ...
     std::string volumeBaseName;
+    uint64_t dataSize = 0;        // the file data unpacked
+    uint64_t storedDataSize = 0;  // the same as stored
 };
 
 // Makes the files from a read installer and a stub's bytes. Throws BuildError.
 InstallerFiles makeInstallerFiles(const Installer& installer, const std::vector<uint8_t>& stub,
-                                  uint32_t builderVersion);
+                                  uint32_t builderVersion, BuildObserver* observer = nullptr);
 
 // What a build wrote.
 struct BuildSummary {
     size_t installerSize = 0;
     size_t fileCount = 0;
+    uint64_t dataSize = 0;        // the file data unpacked
+    uint64_t storedDataSize = 0;  // the same as stored
     std::vector<std::filesystem::path> volumes;
 };
 

@@ -105,4 +105,20 @@ std::vector<std::string> defaultStringTable() {
     return std::vector<std::string>(kTexts, kTexts + kDefaultStringCount);
 }
 
+std::vector<std::string> formatConversions(const std::string& text) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') continue;
+        if (i + 1 < text.size() && text[i + 1] == '%') {
+            ++i;
+            continue;
+        }
+        size_t end = text.find_first_not_of("-+ #0123456789.lhI", i + 1);
+        end = end == std::string::npos ? text.size() : end + 1;
+        out.push_back(text.substr(i, end - i));
+        i = end - 1;
+    }
+    return out;
+}
+
 }  // namespace build

@@ -17,4 +17,8 @@ const char* defaultString(int id);
 // The whole table, index = id.
 std::vector<std::string> defaultStringTable();
 
+// The printf conversions of a text in order ("%s", "%c", "%d", "%-5d" ...),
+// without the literal "%%".
+std::vector<std::string> formatConversions(const std::string& text);
+
 }  // namespace build

@@ -1,5 +1,6 @@
 #include "builder/inspect.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "builder/manifest_names.h"
+#include "builder/packed_shares.h"
 #include "payload/data_region.h"
 #include "payload/file_entry.h"
 #include "payload/header.h"
@@ -17,6 +19,7 @@
 #include "payload/pe_section.h"
 #include "payload/settings_reader.h"
 #include "payload/stub_image.h"
+#include "payload/unpack.h"
 
 namespace build {
 namespace {
@@ -61,7 +64,7 @@ private:
 };
 
 [[noreturn]] void refuse(const std::string& what, int code) {
-    throw InspectError(what + ": the stub would stop with corrupt-payload code " + std::to_string(code));
+    throw InspectError("damaged: " + what + " would make the installer stop with error code " + std::to_string(code));
 }
 
 std::string hex(uint64_t v) {
@@ -220,6 +223,13 @@ void describeLanguages(Report& r, SettingsBlock& s, bool everyString) {
         }
 }
 
+// What the entry's first text is, by kind: a shortcut name, a version or a font name.
+std::string firstTextLabel(uint32_t kind) {
+    if (kind == 4) return "font name";
+    if (kind >= 6 && kind <= 8) return "version";
+    return "shortcut name";
+}
+
 void describeEntry(Report& r, int index, const ::FileEntry& e) {
     std::string text = quoted(e.name) + " " + nameOfValue(fileKinds(), e.kind) + ", " + std::to_string(e.size) +
                        " bytes, " + dateTimeText(e.modified);
@@ -233,18 +243,18 @@ void describeEntry(Report& r, int index, const ::FileEntry& e) {
     if (!flags.empty()) text += "; " + joined(flags);
     if (e.attributes != payload::kAttributesUnchanged)
         text += "; attributes " + joined(namesOfBits(fileAttributes(), e.attributes));
-    if (!e.firstText.isEmpty()) text += "; text " + quoted(e.firstText);
+    if (!e.firstText.isEmpty()) text += "; " + firstTextLabel(e.kind) + " " + quoted(e.firstText);
     if (!e.shortcutIcon.isEmpty()) text += "; icon " + quoted(e.shortcutIcon);
     if (!e.shortcutArguments.isEmpty()) text += "; arguments " + quoted(e.shortcutArguments);
     if (!e.destination.isEmpty()) text += " -> " + quoted(e.destination);
-    r.line("[" + std::to_string(index) + "]", text);
+    r.raw("  [" + std::to_string(index) + "] " + text + "\n");
 }
 
 std::vector<uint8_t> readInstaller(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw InspectError("cannot open \"" + path.string() + "\"");
+    if (!in) throw std::runtime_error(std::string("cannot open the file: ") + strerror(errno));
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.size() > UINT32_MAX) throw InspectError("the file is larger than an installer can be");
+    if (bytes.size() > UINT32_MAX) throw InspectError("not an installer: larger than an installer can be");
     return bytes;
 }
 
@@ -252,15 +262,105 @@ struct FreeBlock {
     void operator()(uint8_t* p) const { free(p); }
 };
 
+// The data region as stored, and unpacked when it was packed.
+class StoredRegion {
+public:
+    StoredRegion(const DataRegion& region, bool packed)
+        : stored_(region.bytes, region.bytes + region.size), packed_(packed) {}
+    ~StoredRegion() { free(unpacked_); }
+    // What the installer does with a packed region; false when it would fail.
+    bool unpack() {
+        if (!packed_) return true;
+        int32_t size = int32_t(stored_.size());
+        uint8_t* block = static_cast<uint8_t*>(malloc(stored_.empty() ? 1 : stored_.size()));
+        if (!block) return false;
+        std::copy(stored_.begin(), stored_.end(), block);
+        if (!Unpack(block, size)) {
+            free(block);
+            return false;
+        }
+        unpacked_ = block;
+        unpackedSize_ = uint32_t(size);
+        return true;
+    }
+    const uint8_t* bytes() const { return packed_ ? unpacked_ : stored_.data(); }
+    uint32_t size() const { return packed_ ? unpackedSize_ : uint32_t(stored_.size()); }
+    bool packed() const { return packed_; }
+    const std::vector<uint8_t>& stored() const { return stored_; }
+
+private:
+    std::vector<uint8_t> stored_;
+    bool packed_;
+    uint8_t* unpacked_ = nullptr;
+    uint32_t unpackedSize_ = 0;
+};
+
+std::string percentOf(double part, double whole) {
+    char buffer[16];
+    snprintf(buffer, sizeof buffer, "%.1f %%", whole > 0 ? 100 * part / whole : 100.0);
+    return buffer;
+}
+
+std::string sizeRow(const std::string& name, uint64_t size, double stored) {
+    char buffer[160];
+    snprintf(buffer, sizeof buffer, "  %-28s %12llu %12.0f %9s\n", name.c_str(), (unsigned long long)size, stored,
+             percentOf(stored, double(size)).c_str());
+    return buffer;
+}
+
+// The entries with their details, then a table of sizes: each file's size,
+// its share of the stored region (its catalogue fields included) and the
+// ratio of the two, with the totals.
+void describeFiles(Report& r, const PayloadHeader& header, const StoredRegion& region) {
+    r.heading("Files (" + std::to_string(header.fileCount) + ")");
+    MemoryStream entries(region.bytes(), region.size());
+    std::vector<std::string> names;
+    std::vector<uint64_t> ends;
+    for (int32_t i = 0; i < header.fileCount; ++i) {
+        ::FileEntry entry;
+        int code = readFileEntry(entries, header.fileSizes[i], entry);
+        if (code) refuse("the file catalogue", code);
+        describeEntry(r, i, entry);
+        names.push_back(entry.name.text());
+        ends.push_back(entries.position());
+    }
+    if (ends.empty() || ends.back() != region.size()) ends.push_back(region.size());
+    std::vector<double> shares(ends.size());
+    uint64_t previous = 0;
+    for (size_t i = 0; i < ends.size(); ++i) shares[i] = double(ends[i] - previous), previous = ends[i];
+    if (region.packed()) {
+        const std::vector<uint8_t>& packed = region.stored();
+        if (std::optional<std::vector<double>> bits = packedBytesPerRange(packed.data(), packed.size(), ends))
+            shares = *bits;
+        else
+            refuse("the file data", 60);
+    }
+
+    char title[160];
+    snprintf(title, sizeof title, "Sizes in bytes%*s %12s %12s %9s\n", 16, "", "size", "stored", "ratio");
+    r.raw(title);
+    uint64_t total = 0;
+    for (int32_t i = 0; i < header.fileCount; ++i) {
+        r.raw(sizeRow(names[i], uint64_t(header.fileSizes[i]), shares[i]));
+        total += uint64_t(header.fileSizes[i]);
+    }
+    r.raw(sizeRow("total", total, double(header.dataLength)));
+    r.raw(std::string("  stored: each file's share of the ") + (region.packed() ? "packed" : "stored") +
+          " data, its catalogue entry included; ratio: stored / size\n");
+}
+
 }  // namespace
 
 std::string inspectInstaller(const std::filesystem::path& path, const InspectOptions& options) {
     std::vector<uint8_t> bytes = readInstaller(path);
     uint32_t fileLength = uint32_t(bytes.size());
+    if (bytes.size() < 2 || bytes[0] != 'M' || bytes[1] != 'Z')
+        throw InspectError("not an installer: not a Windows program (it does not start with \"MZ\")");
     BufferBytes file(bytes.data(), (uint32_t)bytes.size());
     PayloadSection section{};
     int found = findPayloadSection(file, section);
-    if (found == SectionMissing) throw InspectError("no .tavo section: this is a stub without a payload");
+    if (found == SectionMissing)
+        throw InspectError("not an installer: it has no .tavo section (a stub without a payload, or another program)");
     if (found != SectionFound) refuse("the PE headers", found);
 
     // What the loader maps: the section's bytes that the file holds.
@@ -297,7 +397,8 @@ std::string inspectInstaller(const std::filesystem::path& path, const InspectOpt
     source.section = mapped.data();
     source.header = &header;
     source.dataInFile = settings.dataInFile != 0;
-    source.packed = settings.lowFlag(payload::flag::PackedData.bit);
+    // The stored bytes are kept for the per-file stored sizes; unpacked below.
+    source.packed = false;
     source.file = &file;
     source.fileLength = fileLength;
     source.fileDataOffset = section.fileDataOffset;
@@ -313,6 +414,10 @@ std::string inspectInstaller(const std::filesystem::path& path, const InspectOpt
         refuse("the data region", code);
     }
 
+    StoredRegion stored(region, settings.lowFlag(payload::flag::PackedData.bit));
+    releaseDataRegion(region);
+    if (!stored.unpack()) refuse("the file data", 60);
+
     Report r;
     describeHeader(r, section, header, fileLength);
     describeSettings(r, settings);
@@ -320,16 +425,7 @@ std::string inspectInstaller(const std::filesystem::path& path, const InspectOpt
     describeLanguages(r, settings, options.strings);
     r.heading("Uninstaller image");
     r.line("size", std::to_string(image.length()) + " bytes");
-    r.heading("Files (" + std::to_string(header.fileCount) + ", data region " + std::to_string(region.size) +
-              " bytes unpacked)");
-    MemoryStream entries(region.bytes, uint32_t(region.size));
-    for (int32_t i = 0; i < header.fileCount && code == 0; ++i) {
-        ::FileEntry entry;
-        code = readFileEntry(entries, header.fileSizes[i], entry);
-        if (code == 0) describeEntry(r, i, entry);
-    }
-    releaseDataRegion(region);
-    if (code) refuse("the file catalogue", code);
+    describeFiles(r, header, stored);
     return r.text();
 }
 

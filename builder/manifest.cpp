@@ -1,6 +1,8 @@
 #include "builder/manifest.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <iterator>
@@ -16,9 +18,10 @@ constexpr char kDefaultUninstallerName[] = "Uninstall.exe";
 constexpr char kDefaultVolumeBaseName[] = "Setup";
 
 void readFlags(const ManifestTable& root, Settings& s) {
-    for (const std::string& name : root.nameList("flags")) {
-        std::optional<payload::FlagBit> bit = productFlagByName(name);
-        if (!bit) root.fail("flags", "unknown flag \"" + name + "\"; expected any of " + quotedNames(productFlagNames()));
+    std::vector<std::string> names = root.nameList("flags");
+    for (size_t i = 0; i < names.size(); ++i) {
+        std::optional<payload::FlagBit> bit = productFlagByName(names[i]);
+        if (!bit) root.failItem("flags", i, unknownNameProblem(names[i], productFlagNames(), "any of"));
         (bit->half == 0 ? s.flagsLow : s.flagsHigh) |= bit->bit;
     }
 }
@@ -29,7 +32,7 @@ bool hasFlag(const Settings& s, payload::FlagBit bit) {
 
 void readProduct(const ManifestTable& root, Settings& s) {
     ManifestTable p = root.table("product");
-    p.allowOnly({"name", "publisher", "version", "registry-key", "uninstall-name", "master-product"});
+    p.allowOnly("product");
     s.productName = p.text("name");
     if (s.productName.find_first_not_of(" \t") == std::string::npos)
         p.fail("name", p.has("name") ? "the product name is blank" : "missing; every installer needs a product name");
@@ -44,15 +47,18 @@ void readProduct(const ManifestTable& root, Settings& s) {
 
 void readDirectories(const ManifestTable& root, Settings& s) {
     ManifestTable d = root.table("directories");
-    d.allowOnly({"install", "shared", "start-menu", "desktop-folder", "uninstall-subdir", "uninstaller-name"});
+    d.allowOnly("directories");
     s.defaultInstallDir = d.text("install");
     s.sharedPath = d.text("shared");
     s.productStartMenu = d.text("start-menu");
     s.desktopFolder = d.text("desktop-folder");
     s.uninstallSubdir = d.text("uninstall-subdir");
     s.uninstallerName = d.text("uninstaller-name", kDefaultUninstallerName);
+    for (const char* key : {"install", "shared", "start-menu", "desktop-folder", "uninstall-subdir", "uninstaller-name"})
+        if (d.text(key).find('/') != std::string::npos)
+            d.fail(key, "the target is Windows: write folders with backslashes, such as 'Example\\Widget'");
     if (s.uninstallerName.find_first_not_of(" \t") == std::string::npos)
-        d.fail("uninstaller-name", "the uninstaller needs a file name");
+        d.fail("uninstaller-name", "expected a file name such as \"Uninstall.exe\"");
 }
 
 // The stub shows a packed DIB: a .bmp file without its 14-byte file header,
@@ -61,7 +67,7 @@ void readBitmap(const ManifestTable& a, Settings& s) {
     if (!a.has("background-bitmap")) return;
     std::vector<uint8_t> file = a.fileBytes("background-bitmap");
     if (file.size() <= 14 + 12 || file[0] != 'B' || file[1] != 'M')
-        a.fail("background-bitmap", "not a .bmp file");
+        a.fail("background-bitmap", "not a .bmp file (it does not start with \"BM\")");
     uint32_t headerSize = file[14] | file[15] << 8 | file[16] << 16 | uint32_t(file[17]) << 24;
     if (headerSize != 12 && headerSize != 40)
         a.fail("background-bitmap", "the bitmap has a " + std::to_string(headerSize) +
@@ -71,7 +77,7 @@ void readBitmap(const ManifestTable& a, Settings& s) {
 
 void readAppearance(const ManifestTable& root, Settings& s) {
     ManifestTable a = root.table("appearance");
-    a.allowOnly({"title-color", "title-shadow", "top-color", "bottom-color", "background-bitmap", "bitmap-size"});
+    a.allowOnly("appearance");
     s.titleColor = a.colour("title-color", s.titleColor);
     s.titleShadow = a.boolean("title-shadow", s.titleShadow != 0) ? 1 : 0;
     s.topColor = a.colour("top-color", s.topColor);
@@ -82,20 +88,22 @@ void readAppearance(const ManifestTable& root, Settings& s) {
 
 void readTexts(const ManifestTable& root, Settings& s) {
     ManifestTable t = root.table("texts");
-    t.allowOnly({"licence", "license", "readme"});
+    t.allowOnly("texts");
     if (t.has("licence") && t.has("license")) t.fail("license", "give either \"licence\" or \"license\", not both");
     const char* licenceKey = t.has("license") ? "license" : "licence";
     s.licenceTexts = t.textList(licenceKey);
     s.readmeTexts = t.textList("readme");
     if (s.licenceTexts.size() > size_t(payload::kMaxLicenceTexts))
-        t.fail(licenceKey, "at most " + std::to_string(payload::kMaxLicenceTexts) + " texts");
+        t.fail(licenceKey, "at most " + std::to_string(payload::kMaxLicenceTexts) + " texts; found " +
+                               std::to_string(s.licenceTexts.size()));
     if (s.readmeTexts.size() > size_t(payload::kMaxLicenceTexts))
-        t.fail("readme", "at most " + std::to_string(payload::kMaxLicenceTexts) + " texts");
+        t.fail("readme", "at most " + std::to_string(payload::kMaxLicenceTexts) + " texts; found " +
+                              std::to_string(s.readmeTexts.size()));
 }
 
 void readBatch(const ManifestTable& root, Settings& s) {
     ManifestTable b = root.table("batch");
-    b.allowOnly({"before-install", "after-install", "at-end", "uninstall-first", "uninstall-last"});
+    b.allowOnly("batch");
     s.installBatchBefore = b.textOrFile("before-install");
     s.installBatchAfter = b.textOrFile("after-install");
     s.installBatchLast = b.textOrFile("at-end");
@@ -112,7 +120,7 @@ uint32_t defaultVolumeId(const Settings& s) {
 void readLayout(const ManifestTable& root, Installer& installer) {
     Settings& s = installer.settings;
     ManifestTable l = root.table("layout");
-    l.allowOnly({"data-in-file", "volume-size", "volume-base-name", "first-volume-id"});
+    l.allowOnly("layout");
     installer.layout.dataInFile = l.boolean("data-in-file", false);
     s.dataInFile = installer.layout.dataInFile ? 1 : 0;
     installer.layout.volumeSize = l.byteCount("volume-size", 0);
@@ -129,9 +137,9 @@ void readLayout(const ManifestTable& root, Installer& installer) {
 void readUninstallerPatch(const ManifestTable& root, Settings& s) {
     if (!root.has("uninstaller-patch")) return;
     ManifestTable p = root.table("uninstaller-patch");
-    p.allowOnly({"offset", "file"});
+    p.allowOnly("uninstaller-patch");
     if (!hasFlag(s, payload::flag::KeepUninstallRecord))
-        root.fail("uninstaller-patch", "only stored with the flag \"uninstall-record\"");
+        root.fail("uninstaller-patch", "only used with the flag \"uninstall-record\" (without it there is no uninstaller)");
     s.uninstallerPatchOffset = int32_t(p.integer("offset", 1, INT32_MAX, 0));
     if (!p.has("offset") || !p.has("file")) p.fail("", "needs both \"offset\" and \"file\"");
     s.uninstallerPatch = p.fileBytes("file");
@@ -149,20 +157,18 @@ void readTopLevel(const ManifestTable& root, Settings& s) {
 }
 
 Manifest readRoot(const toml::table& doc, const ManifestContext& context) {
-    ManifestTable bare(&doc, "", context, kDefaultCodepage, 1);
+    ManifestTable bare(&doc, "", context, kDefaultCodepage, Spot{1, 0});
     std::string codepage = bare.text("codepage", kDefaultCodepage);
     if (!isKnownCodepage(codepage))
         bare.fail("codepage", "unknown code page \"" + codepage + "\"; use an iconv name such as \"CP1252\"");
     ManifestTable root = bare.withCodepage(codepage);
-    root.allowOnly({"codepage", "flags", "min-step-time", "build-time", "shortcuts", "excluded-systems",
-                    "product", "directories", "appearance", "texts", "batch", "layout", "uninstaller-patch",
-                    "files", "delete", "associations", "uninstall-values", "strings", "languages"});
+    root.allowOnly("");
     Manifest m;
     Settings& s = m.installer.settings;
     readFlags(root, s);
     readTopLevel(root, s);
     m.buildTime = root.dateTime("build-time");
-    if (m.buildTime && m.buildTime->hour < 0) root.fail("build-time", "give a date and a time, such as 2024-05-31T12:00:00");
+    if (m.buildTime && m.buildTime->hour < 0) root.fail("build-time", "expected a date and a time, such as 2024-05-31T12:00:00");
     readProduct(root, s);
     readDirectories(root, s);
     readAppearance(root, s);
@@ -179,32 +185,33 @@ Manifest readRoot(const toml::table& doc, const ManifestContext& context) {
 }
 
 Manifest parseAndRead(const std::string& text, const std::string& shownName,
-                      const std::filesystem::path& directory) {
+                      const std::filesystem::path& directory, BuildObserver* observer) {
     toml::table doc;
     try {
         doc = toml::parse(text, shownName);
     } catch (const toml::parse_error& e) {
-        throw ManifestError(shownName + ":" + std::to_string(e.source().begin.line) + ": " +
+        const toml::source_position& at = e.source().begin;
+        throw ManifestError(spotText(shownName, Spot{at.line, at.column}) + ": not valid TOML: " +
                             std::string(e.description()));
     }
-    ManifestContext context{shownName, directory};
+    ManifestContext context{shownName, directory, observer};
     return readRoot(doc, context);
 }
 
 }  // namespace
 
-Manifest readManifest(const std::filesystem::path& path, const std::string& shownName) {
+Manifest readManifest(const std::filesystem::path& path, const std::string& shownName, BuildObserver* observer) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw ManifestError(shownName + ": cannot open the manifest");
+    if (!in) throw ManifestError(shownName + ": cannot open the manifest: " + std::strerror(errno));
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::filesystem::path directory = path.parent_path();
     if (directory.empty()) directory = ".";
-    return parseAndRead(text, shownName, directory);
+    return parseAndRead(text, shownName, directory, observer);
 }
 
 Manifest readManifestText(const std::string& text, const std::string& shownName,
                           const std::filesystem::path& directory) {
-    return parseAndRead(text, shownName, directory);
+    return parseAndRead(text, shownName, directory, nullptr);
 }
 
 DateTime utcDateTime(int64_t seconds) {

@@ -1,25 +1,10 @@
 // Reading an installer manifest (TOML) into a build::Installer.
 //
-// The format, in brief (examples/hello/tavo.toml shows a whole one):
-//   top level   codepage, flags = [names], min-step-time, build-time,
-//               shortcuts = "current-user" | "all-users", excluded-systems = [names]
-//   [product]   name (required), publisher, version, registry-key,
-//               uninstall-name, master-product
-//   [directories] install, shared, start-menu, desktop-folder,
-//               uninstall-subdir, uninstaller-name
-//   [appearance] title-color, top-color, bottom-color ("#RRGGBB"),
-//               title-shadow, background-bitmap (a .bmp file), bitmap-size
-//   [texts]     licence, readme: lists of file paths or { text = "..." }
-//   [batch]     before-install, after-install, at-end, uninstall-first,
-//               uninstall-last: a string or { file = "..." }
-//   [layout]    data-in-file, volume-size, volume-base-name, first-volume-id
-//   [uninstaller-patch] offset, file
-//   [[files]] [[delete]] [[associations]] [[uninstall-values]]
-//   [strings]   id = "text" overrides of the English texts
-//   [[languages]] name, codepage, [languages.strings]
-// Texts are UTF-8 in the manifest and stored in the code page (default
-// CP1252); multi-line texts get CR LF line breaks. Paths of source files are
-// relative to the manifest's directory.
+// Every key, with its type and default, is in the one list of
+// builder/manifest_keys.cpp, which docs/manifest.md is tested against; the
+// document describes what each key does. Texts are UTF-8 in the manifest and
+// stored in the code page (default CP1252); multi-line texts get CR LF line
+// breaks. Paths of source files are relative to the manifest's directory.
 #pragma once
 #include <cstdint>
 #include <filesystem>
@@ -38,7 +23,9 @@ struct Manifest {
 // Reads and checks the manifest. Any problem throws ManifestError with one
 // message "file:line: key: problem"; `shownName` is the file name the message
 // uses (the path as the user typed it).
-Manifest readManifest(const std::filesystem::path& path, const std::string& shownName);
+// The observer hears of every source file read (stage ReadingFiles).
+Manifest readManifest(const std::filesystem::path& path, const std::string& shownName,
+                      BuildObserver* observer = nullptr);
 
 // Same, from text already in memory (tests); files are looked up in `directory`.
 Manifest readManifestText(const std::string& text, const std::string& shownName,

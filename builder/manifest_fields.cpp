@@ -10,9 +10,9 @@
 namespace build {
 namespace {
 
-uint32_t lineOfNode(const toml::node& n, uint32_t fallback) {
-    uint32_t line = n.source().begin.line;
-    return line ? line : fallback;
+Spot spotOfNode(const toml::node& n, Spot fallback) {
+    const toml::source_position& p = n.source().begin;
+    return p.line ? Spot{p.line, p.column} : fallback;
 }
 
 const char* typeName(const toml::node& n) {
@@ -119,9 +119,15 @@ std::string withCrLf(const std::string& text) {
     return out;
 }
 
+std::string spotText(const std::string& fileName, Spot spot) {
+    std::string out = fileName + ":" + std::to_string(spot.line ? spot.line : 1);
+    if (spot.line && spot.column) out += ":" + std::to_string(spot.column);
+    return out;
+}
+
 ManifestTable::ManifestTable(const toml::table* table, std::string path, const ManifestContext& context,
-                             std::string codepage, uint32_t line)
-    : table_(table), path_(std::move(path)), context_(context), codepage_(std::move(codepage)), line_(line) {}
+                             std::string codepage, Spot spot)
+    : table_(table), path_(std::move(path)), context_(context), codepage_(std::move(codepage)), spot_(spot) {}
 
 std::string ManifestTable::keyPath(const std::string& key) const {
     if (path_.empty()) return key;
@@ -129,19 +135,19 @@ std::string ManifestTable::keyPath(const std::string& key) const {
     return path_ + "." + key;
 }
 
-void ManifestTable::failAtLine(uint32_t line, const std::string& key, const std::string& problem) const {
-    std::string where = context_.fileName + ":" + std::to_string(line ? line : 1);
+void ManifestTable::failAt(Spot spot, const std::string& key, const std::string& problem) const {
     std::string name = keyPath(key);
-    throw ManifestError(where + ": " + (name.empty() ? "" : name + ": ") + problem);
+    throw ManifestError(spotText(context_.fileName, spot) + ": " + (name.empty() ? "" : "key '" + name + "': ") +
+                        problem);
 }
 
-uint32_t ManifestTable::lineOf(const char* key) const {
+Spot ManifestTable::spotOf(const char* key) const {
     const toml::node* n = node(key);
-    return n ? lineOfNode(*n, line_) : line_;
+    return n ? spotOfNode(*n, spot_) : spot_;
 }
 
 void ManifestTable::fail(const std::string& key, const std::string& problem) const {
-    failAtLine(lineOf(key.c_str()), key, problem);
+    failAt(spotOf(key.c_str()), key, problem);
 }
 
 const toml::node* ManifestTable::node(const char* key) const { return table_ ? table_->get(key) : nullptr; }
@@ -158,18 +164,22 @@ std::vector<std::string> ManifestTable::keys() const {
     return out;
 }
 
-void ManifestTable::allowOnly(const std::vector<std::string>& allowed) const {
+void ManifestTable::allowOnly(const std::string& table) const {
+    std::vector<std::string> allowed = allowedKeys(table);
     for (const std::string& key : keys()) {
         bool known = false;
         for (const std::string& a : allowed) known = known || key == a;
-        if (!known) fail(key, "unknown key; expected one of " + quotedNames(allowed));
+        if (known) continue;
+        std::optional<std::string> near = nearestName(key, allowed);
+        fail(key, "unknown key" + (near ? " (did you mean '" + *near + "'?)" : std::string()) + "; " +
+                      tableHeading(table) + " takes " + quotedNames(allowed));
     }
 }
 
 ManifestTable ManifestTable::table(const char* key) const {
     const toml::node* n = node(key);
     if (n && !n->is_table()) fail(key, std::string("expected a table, found ") + typeName(*n));
-    return ManifestTable(n ? n->as_table() : nullptr, keyPath(key), context_, codepage_, lineOf(key));
+    return ManifestTable(n ? n->as_table() : nullptr, keyPath(key), context_, codepage_, spotOf(key));
 }
 
 std::vector<ManifestTable> ManifestTable::tables(const char* key) const {
@@ -181,15 +191,15 @@ std::vector<ManifestTable> ManifestTable::tables(const char* key) const {
     for (size_t i = 0; i < items->size(); ++i) {
         const toml::node& item = *items->get(i);
         std::string name = std::string(key) + "[" + std::to_string(i) + "]";
-        uint32_t line = lineOfNode(item, lineOf(key));
-        if (!item.is_table()) failAtLine(line, name, std::string("expected a table, found ") + typeName(item));
-        out.emplace_back(item.as_table(), keyPath(name), context_, codepage_, line);
+        Spot spot = spotOfNode(item, spotOf(key));
+        if (!item.is_table()) failAt(spot, name, std::string("expected a table, found ") + typeName(item));
+        out.emplace_back(item.as_table(), keyPath(name), context_, codepage_, spot);
     }
     return out;
 }
 
 ManifestTable ManifestTable::withCodepage(std::string codepage) const {
-    return ManifestTable(table_, path_, context_, std::move(codepage), line_);
+    return ManifestTable(table_, path_, context_, std::move(codepage), spot_);
 }
 
 std::string ManifestTable::toAnsi(const std::string& utf8, const std::string& key) const {
@@ -212,17 +222,17 @@ std::string ManifestTable::text(const char* key, const std::string& fallback) co
 
 std::string ManifestTable::multiLineText(const char* key) const { return withCrLf(text(key)); }
 
-std::string ManifestTable::textFromFile(const std::string& relative, const std::string& key, uint32_t line) const {
+std::string ManifestTable::textFromFile(const std::string& relative, const std::string& key, Spot spot) const {
     std::optional<std::vector<uint8_t>> bytes = readBytes(context_.directory / relative);
-    if (!bytes) failAtLine(line, key, "cannot read file \"" + relative + "\"");
+    if (!bytes) failAt(spot, key, "cannot read file \"" + relative + "\"");
     std::string raw(bytes->begin(), bytes->end());
     if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);
     if (isValidUtf8(raw)) {
         std::optional<std::string> ansi = utf8ToCodepage(raw, codepage_);
-        if (!ansi) failAtLine(line, key, "\"" + relative + "\" has a character that code page " + codepage_ + " cannot hold");
+        if (!ansi) failAt(spot, key, "\"" + relative + "\" has a character that code page " + codepage_ + " cannot hold");
         raw = *ansi;
     }
-    if (raw.find('\0') != std::string::npos) failAtLine(line, key, "\"" + relative + "\" holds a zero byte; it is not a text file");
+    if (raw.find('\0') != std::string::npos) failAt(spot, key, "\"" + relative + "\" holds a zero byte; it is not a text file");
     return withCrLf(raw);
 }
 
@@ -230,15 +240,17 @@ std::string ManifestTable::textOrFile(const char* key) const {
     const toml::node* n = node(key);
     if (!n) return "";
     if (n->is_string()) return multiLineText(key);
-    ManifestTable inner = n->is_table() ? table(key) : ManifestTable(nullptr, "", context_, codepage_, 0);
-    if (!n->is_table() || !inner.has("file") || inner.table_->size() != 1)
-        fail(key, std::string("expected a string or { file = \"...\" }, found ") + typeName(*n));
-    return textFromFile(inner.pathText("file"), std::string(key) + ".file", inner.lineOf("file"));
+    ManifestTable inner = n->is_table() ? table(key) : ManifestTable(nullptr, "", context_, codepage_, Spot{});
+    if (!n->is_table()) fail(key, std::string("expected a string or { file = \"...\" }, found ") + typeName(*n));
+    if (!inner.has("file") || inner.table_->size() != 1)
+        fail(key, "expected a string or { file = \"...\" }; the table takes the one key \"file\"");
+    return textFromFile(inner.pathText("file"), std::string(key) + ".file", inner.spotOf("file"));
 }
 
 std::string ManifestTable::pathText(const char* key) const {
     const toml::node* n = node(key);
-    if (!n || !n->is_string()) fail(key, "expected a file path (a string)");
+    if (!n) fail(key, "missing; expected a file path");
+    if (!n->is_string()) fail(key, std::string("expected a file path (a string), found ") + typeName(*n));
     return n->as_string()->get();
 }
 
@@ -251,15 +263,16 @@ std::vector<std::string> ManifestTable::textList(const char* key) const {
     for (size_t i = 0; i < items->size(); ++i) {
         const toml::node& item = *items->get(i);
         std::string name = std::string(key) + "[" + std::to_string(i) + "]";
-        uint32_t line = lineOfNode(item, lineOf(key));
+        Spot spot = spotOfNode(item, spotOf(key));
         if (item.is_string()) {
-            out.push_back(textFromFile(item.as_string()->get(), name, line));
+            out.push_back(textFromFile(item.as_string()->get(), name, spot));
             continue;
         }
         const toml::table* inner = item.as_table();
-        if (!inner || !inner->contains("text") || inner->size() != 1)
-            failAtLine(line, name, std::string("expected a file path or { text = \"...\" }, found ") + typeName(item));
-        out.push_back(ManifestTable(inner, keyPath(name), context_, codepage_, line).multiLineText("text"));
+        if (!inner) failAt(spot, name, std::string("expected a file path or { text = \"...\" }, found ") + typeName(item));
+        if (!inner->contains("text") || inner->size() != 1)
+            failAt(spot, name, "expected a file path or { text = \"...\" }; the table takes the one key \"text\"");
+        out.push_back(ManifestTable(inner, keyPath(name), context_, codepage_, spot).multiLineText("text"));
     }
     return out;
 }
@@ -288,12 +301,13 @@ uint32_t ManifestTable::named(const char* key, const std::vector<NamedValue>& na
         int64_t v = n->as_integer()->get();
         for (const NamedValue& nv : names)
             if (nv.value == v) return nv.value;
-        fail(key, "unknown value " + std::to_string(v) + "; expected one of " + quotedNames(names) + " or their numbers");
+        fail(key, "unknown value " + std::to_string(v) + "; expected one of " + quotedNames(names) +
+                      " (or their numbers " + numbersOf(names) + ")");
     }
     if (!n->is_string()) fail(key, std::string("expected a name, found ") + typeName(*n));
     const std::string& name = n->as_string()->get();
     if (std::optional<uint32_t> v = valueByName(names, name)) return *v;
-    fail(key, "unknown name \"" + name + "\"; expected one of " + quotedNames(names));
+    fail(key, unknownNameProblem(name, names, "one of"));
 }
 
 std::vector<std::string> ManifestTable::nameList(const char* key) const {
@@ -305,7 +319,7 @@ std::vector<std::string> ManifestTable::nameList(const char* key) const {
     for (size_t i = 0; i < items->size(); ++i) {
         const toml::node& item = *items->get(i);
         if (!item.is_string())
-            failAtLine(lineOfNode(item, lineOf(key)), std::string(key) + "[" + std::to_string(i) + "]",
+            failAt(spotOfNode(item, spotOf(key)), std::string(key) + "[" + std::to_string(i) + "]",
                        std::string("expected a name, found ") + typeName(item));
         out.push_back(item.as_string()->get());
     }
@@ -315,9 +329,10 @@ std::vector<std::string> ManifestTable::nameList(const char* key) const {
 std::optional<uint32_t> ManifestTable::bitNames(const char* key, const std::vector<NamedValue>& names) const {
     if (!has(key)) return std::nullopt;
     uint32_t mask = 0;
-    for (const std::string& name : nameList(key)) {
-        std::optional<uint32_t> bit = valueByName(names, name);
-        if (!bit) fail(key, "unknown name \"" + name + "\"; expected any of " + quotedNames(names));
+    std::vector<std::string> given = nameList(key);
+    for (size_t i = 0; i < given.size(); ++i) {
+        std::optional<uint32_t> bit = valueByName(names, given[i]);
+        if (!bit) failItem(key, i, unknownNameProblem(given[i], names, "any of"));
         mask |= *bit;
     }
     return mask;
@@ -338,7 +353,7 @@ std::optional<DateTime> ManifestTable::dateTime(const char* key) const {
     const auto* dt = n->as_date_time();
     if (!dt) fail(key, std::string("expected a date-time such as 2024-05-31T12:00:00, found ") + typeName(*n));
     const toml::date_time& v = dt->get();
-    if (v.offset) fail(key, "give a local time without a time-zone offset");
+    if (v.offset) fail(key, "expected a local time without a time-zone offset (leave out the \"Z\" or \"+01:00\")");
     DateTime t = fromToml(v.date);
     t.hour = v.time.hour;
     t.minute = v.time.minute;
@@ -349,7 +364,7 @@ std::optional<DateTime> ManifestTable::dateTime(const char* key) const {
 int64_t ManifestTable::byteCount(const char* key, int64_t fallback) const {
     const toml::node* n = node(key);
     if (!n) return fallback;
-    if (n->is_integer()) return integer(key, 0, INT64_MAX / 2, fallback);
+    if (n->is_integer() && n->as_integer()->get() >= 0) return integer(key, 0, INT64_C(1) << 40, fallback);
     const std::string* text = n->is_string() ? &n->as_string()->get() : nullptr;
     int64_t value = 0;
     size_t i = 0;
@@ -360,6 +375,13 @@ int64_t ManifestTable::byteCount(const char* key, int64_t fallback) const {
     if (!text || i == 0 || shift < 0 || value >= (INT64_C(1) << 40))
         fail(key, "expected a byte count such as 1457664, \"1400K\" or \"650M\"");
     return value << shift;
+}
+
+void ManifestTable::failItem(const char* key, size_t index, const std::string& problem) const {
+    const toml::node* n = node(key);
+    const toml::array* items = n ? n->as_array() : nullptr;
+    Spot spot = items && index < items->size() ? spotOfNode(*items->get(index), spotOf(key)) : spotOf(key);
+    failAt(spot, std::string(key) + "[" + std::to_string(index) + "]", problem);
 }
 
 std::vector<uint8_t> ManifestTable::fileBytes(const char* key) const {

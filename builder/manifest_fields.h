@@ -1,7 +1,7 @@
 // Typed, position-aware access to the tables of a manifest. Every accessor
 // turns a wrong value into ONE ManifestError of the form
-// "file:line: key.path: problem", naming the line of the offending value (or
-// of its table when the key is missing).
+// "file:line:column: key 'key.path': problem", naming the place of the
+// offending value (or of its table when the key is missing).
 #pragma once
 #include <toml++/toml.h>
 
@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "builder/build_observer.h"
 #include "builder/installer_spec.h"
+#include "builder/manifest_keys.h"
 #include "builder/manifest_names.h"
 
 namespace build {
@@ -25,24 +27,38 @@ struct ManifestError : std::runtime_error {
 struct ManifestContext {
     std::string fileName;              // as the messages show it
     std::filesystem::path directory;   // sources and text files are relative to it
+    BuildObserver* observer = nullptr; // told about the files read, if set
 };
+
+// A place in the manifest; line 0: unknown (the message then names line 1),
+// column 0: not known.
+struct Spot {
+    uint32_t line = 0;
+    uint32_t column = 0;
+};
+
+// "file:line:column" (or "file:line" without a column).
+std::string spotText(const std::string& fileName, Spot spot);
 
 // One table of the manifest, with the key path it was found at ("" for the
 // root, "files[2]" for an element of an array of tables).
 class ManifestTable {
 public:
     ManifestTable(const toml::table* table, std::string path, const ManifestContext& context,
-                  std::string codepage, uint32_t line);
+                  std::string codepage, Spot spot);
 
     const std::string& path() const { return path_; }
     const ManifestContext& context() const { return context_; }
     const std::string& codepage() const { return codepage_; }
     bool has(const char* key) const;
+    bool isString(const char* key) const { return has(key) && node(key)->is_string(); }
+    bool isInteger(const char* key) const { return has(key) && node(key)->is_integer(); }
     // The keys, in the order of the file.
     std::vector<std::string> keys() const;
 
-    // Rejects keys outside `allowed`, naming the first unknown one and the valid ones.
-    void allowOnly(const std::vector<std::string>& allowed) const;
+    // Rejects keys that `table` of the key list (manifest_keys.h) does not
+    // have, naming the first unknown one, the nearest known one and the valid ones.
+    void allowOnly(const std::string& table) const;
 
     // A sub-table (an empty one when the key is missing).
     ManifestTable table(const char* key) const;
@@ -79,9 +95,12 @@ public:
     std::vector<uint8_t> fileBytes(const char* key) const;
 
     std::string keyPath(const std::string& key) const;
-    uint32_t lineOf(const char* key) const;
+    // Where the key's value is; the table's own place when the key is missing.
+    Spot spotOf(const char* key) const;
     [[noreturn]] void fail(const std::string& key, const std::string& problem) const;
-    [[noreturn]] void failAtLine(uint32_t line, const std::string& key, const std::string& problem) const;
+    // Fails at element `index` of the array `key`, named "key[index]".
+    [[noreturn]] void failItem(const char* key, size_t index, const std::string& problem) const;
+    [[noreturn]] void failAt(Spot spot, const std::string& key, const std::string& problem) const;
 
     // A string as written (no code page conversion), e.g. a host path.
     std::string pathText(const char* key) const;
@@ -90,13 +109,13 @@ public:
 
 private:
     const toml::node* node(const char* key) const;
-    std::string textFromFile(const std::string& relative, const std::string& key, uint32_t line) const;
+    std::string textFromFile(const std::string& relative, const std::string& key, Spot spot) const;
 
     const toml::table* table_;
     std::string path_;
     const ManifestContext& context_;
     std::string codepage_;
-    uint32_t line_;
+    Spot spot_;
 };
 
 // Pure helpers, exposed for the tests.

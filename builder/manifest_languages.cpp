@@ -15,6 +15,24 @@ constexpr char kEnglish[] = "English";
 
 using Overrides = std::vector<std::pair<int, std::string>>;
 
+std::string listed(const std::vector<std::string>& conversions) {
+    std::string out;
+    for (const std::string& c : conversions) out += (out.empty() ? "" : ", ") + c;
+    return out.empty() ? "none" : out;
+}
+
+// The installer formats a text that has conversions with the values of its
+// built-in text, in that order; a text with others would print garbage or
+// crash the installer, so it must carry exactly the same ones.
+void checkConversions(const ManifestTable& strings, const std::string& key, int id, const std::string& text) {
+    std::vector<std::string> expected = formatConversions(defaultString(id));
+    if (expected.empty()) return;
+    std::vector<std::string> given = formatConversions(text);
+    if (given != expected)
+        strings.fail(key, "the installer fills in " + listed(expected) + " here, in this order; the text has " +
+                              listed(given) + " (write a literal percent sign as %%)");
+}
+
 Overrides readOverrides(const ManifestTable& holder) {
     Overrides out;
     ManifestTable strings = holder.table("strings");
@@ -25,7 +43,10 @@ Overrides readOverrides(const ManifestTable& holder) {
                       (key.size() == 1 || key[0] != '0');
         if (!digits)
             strings.fail(key, "string ids are numbers from 0 to " + std::to_string(payload::kMaxStrings - 1));
-        out.emplace_back(std::stoi(key), strings.multiLineText(key.c_str()));
+        int id = std::stoi(key);
+        std::string text = strings.multiLineText(key.c_str());
+        checkConversions(strings, key, id, text);
+        out.emplace_back(id, text);
     }
     return out;
 }
@@ -38,12 +59,12 @@ void readLanguages(const ManifestTable& root, Settings& settings) {
     Overrides own = readOverrides(root);
     std::set<std::string> names{kEnglish};
     for (const ManifestTable& language : root.tables("languages")) {
-        language.allowOnly({"name", "codepage", "strings"});
+        language.allowOnly("languages[]");
         std::string codepage = language.text("codepage", root.codepage());
-        if (!isKnownCodepage(codepage)) language.fail("codepage", "unknown code page \"" + codepage + "\"");
+        if (!isKnownCodepage(codepage)) language.fail("codepage", "unknown code page \"" + codepage + "\"; use an iconv name such as \"CP1252\"");
         ManifestTable inCodepage = language.withCodepage(codepage);
         std::string name = inCodepage.text("name");
-        if (name.find_first_not_of(" \t") == std::string::npos) language.fail("name", "every language needs a name");
+        if (name.find_first_not_of(" \t") == std::string::npos) language.fail("name", "missing or blank; every language needs a name, such as \"Deutsch\"");
         if (!names.insert(name).second)
             language.fail("name", name == kEnglish ? "English is built in; override its texts in [strings]"
                                                    : "language \"" + name + "\" is given twice");

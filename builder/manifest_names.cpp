@@ -1,5 +1,7 @@
 #include "builder/manifest_names.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace build {
@@ -122,6 +124,68 @@ std::string quotedNames(const std::vector<std::string>& names) {
     std::string out;
     for (const std::string& n : names) out += (out.empty() ? "\"" : ", \"") + n + "\"";
     return out;
+}
+
+namespace {
+
+std::vector<std::string> namesOf(const std::vector<NamedValue>& table) {
+    std::vector<std::string> names;
+    for (const NamedValue& v : table) names.push_back(v.name);
+    return names;
+}
+
+std::string lowered(std::string s) {
+    for (char& c : s) c = char(tolower((unsigned char)c));
+    return s;
+}
+
+// Edits (insert, delete, replace, swap of neighbours) from a to b.
+size_t editDistance(const std::string& a, const std::string& b) {
+    std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+    for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (size_t i = 1; i <= a.size(); ++i)
+        for (size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    return d[a.size()][b.size()];
+}
+
+}  // namespace
+
+std::string numbersOf(const std::vector<NamedValue>& table) {
+    std::string out;
+    for (const NamedValue& v : table) out += (out.empty() ? "" : ", ") + std::to_string(v.value);
+    return out;
+}
+
+std::optional<std::string> nearestName(const std::string& given, const std::vector<std::string>& names) {
+    std::optional<std::string> best;
+    size_t bestDistance = std::max<size_t>(2, given.size() / 3) + 1;
+    for (const std::string& name : names) {
+        size_t distance = editDistance(lowered(given), lowered(name));
+        // A prefix such as "uninstall" for "uninstall-record" is a likely meaning too.
+        if (given.size() >= 4 && lowered(name).compare(0, given.size(), lowered(given)) == 0) distance = 1;
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = name;
+        }
+    }
+    return best;
+}
+
+std::string unknownNameProblem(const std::string& given, const std::vector<std::string>& names,
+                               const std::string& expectation) {
+    std::optional<std::string> near = nearestName(given, names);
+    return "unknown name \"" + given + "\"" + (near ? " (did you mean \"" + *near + "\"?)" : std::string()) +
+           "; expected " + expectation + " " + quotedNames(names);
+}
+
+std::string unknownNameProblem(const std::string& given, const std::vector<NamedValue>& table,
+                               const std::string& expectation) {
+    return unknownNameProblem(given, namesOf(table), expectation);
 }
 
 std::string quotedNames(const std::vector<NamedValue>& table) {

@@ -40,5 +40,16 @@ std::vector<std::string> namesOfBits(const std::vector<NamedValue>& table, uint3
 // "a", "b", "c" for error messages.
 std::string quotedNames(const std::vector<NamedValue>& table);
 std::string quotedNames(const std::vector<std::string>& names);
+// "0, 1, 4" for error messages.
+std::string numbersOf(const std::vector<NamedValue>& table);
+
+// The name of `names` closest to a mistyped `given` (a few letters off, or
+// the same but for case), if any is close enough to be a likely meaning.
+std::optional<std::string> nearestName(const std::string& given, const std::vector<std::string>& names);
+// "unknown name "x" (did you mean "y"?); expected <expectation> "a", "b"".
+std::string unknownNameProblem(const std::string& given, const std::vector<std::string>& names,
+                               const std::string& expectation);
+std::string unknownNameProblem(const std::string& given, const std::vector<NamedValue>& table,
+                               const std::string& expectation);
 
 }  // namespace build

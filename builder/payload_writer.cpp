@@ -172,11 +172,15 @@ std::string checkEncodable(const Installer& installer) {
 }
 
 // The stored region: the catalogue, packed when the settings ask for it.
-Bytes storedData(const Installer& installer) {
+Bytes storedData(const Installer& installer, BuildObserver& observer, uint64_t& unpackedSize) {
     Bytes catalogue = writeFileCatalogue(installer.files);
+    unpackedSize = catalogue.size();
     bool packed = hasFlag(installer.settings, payload::flag::PackedData);
     if (!packed || catalogue.empty()) return catalogue;
-    return pack(catalogue.data(), catalogue.size());
+    observer.stageStarted(BuildStage::Packing, catalogue.size());
+    Bytes stored = pack(catalogue.data(), catalogue.size());
+    observer.stageFinished(stored.size());
+    return stored;
 }
 
 Bytes header(const Installer& installer, const WriteOptions& options, size_t settingsSize, uint32_t key,
@@ -240,14 +244,16 @@ PayloadParts writePayload(const Installer& installer, const WriteOptions& option
     uint32_t key = payloadChecksum(block.data(), block.size());
     Bytes stored = pack(block.data(), block.size());
     if (stored.size() >= (size_t)payload::kMaxSettingsSize) {
-        parts.error = "the settings block is too large even when packed";
+        parts.error = "the settings (texts, strings and lists) take 10 MiB or more even when packed; "
+                      "shorten the licence and readme texts or carry fewer languages";
         return parts;
     }
     scramble(stored.data(), stored.size(), key);
 
-    Bytes data = storedData(installer);
+    Bytes data = storedData(installer, options.observer ? *options.observer : noObserver(), parts.dataSize);
+    parts.storedDataSize = data.size();
     if (data.size() > (size_t)0x7FFFFFFF) {
-        parts.error = "the file data is too large for a payload";
+        parts.error = "the files take more than 2 GiB as stored; an installer cannot carry that much";
         return parts;
     }
     Bytes first;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "builder/build_observer.h"
 #include "builder/installer_spec.h"
 #include "payload/format.h"
 
@@ -15,6 +16,7 @@ namespace build {
 
 struct WriteOptions {
     uint32_t builderVersion = payload::kBuilderVersion;  // hundredths; stubs read up to 1131
+    BuildObserver* observer = nullptr;                    // hears of the Packing stage, if set
 };
 
 // Where each byte of the payload goes.
@@ -32,6 +34,8 @@ struct PayloadParts {
     std::vector<uint8_t> afterSection;
     std::vector<std::vector<uint8_t>> volumes;
     std::string error;  // not empty: the installer cannot be written; the rest is empty
+    uint64_t dataSize = 0;        // the file catalogue with the bodies, unpacked
+    uint64_t storedDataSize = 0;  // the same as stored (packed or not), volumes included
 };
 
 // The settings block as the stub reads it after unpacking: plain, not packed

@@ -259,67 +259,144 @@ in-uninstall-dir = true
     EXPECT_EQ(-1, r.modified.hour);  // a date alone has no time
 }
 
-// Each mistake gives one message: file, line, key path, problem.
+// Each mistake gives one message: file, line and column of the value (of the
+// table when the key is missing), the key path, and what was expected.
 TEST_F(BuilderManifest, MistakesNameFileLineKeyAndProblem) {
     writeFile("one.txt", "1");
     writeFile("two.txt", "2");
     writeFile("bad.bmp", "not a bitmap at all, really");
+    const std::string w = "[product]\nname = \"W\"\n";
     struct Case {
         std::string text;
         std::string expected;  // a regular expression for the whole message
     } cases[] = {
-        {"[product]\nname = \"W\"\n[[files]]\nsource = \"one.txt\"\n[[files]]\nsource = \"two.txt\"\nkind = \"exe\"\n",
-         R"(setup\.toml:7: files\[1\]\.kind: unknown name "exe"; expected one of "program", .*"type-library")"},
-        {"flags = [\"uninstall-record\", \"silent\"]\n[product]\nname = \"W\"\n",
-         R"(setup\.toml:1: flags: unknown flag "silent"; expected any of "no-reinstall", .*"maximised-background")"},
-        {"[product]\npublisher = \"A\"\n", R"(setup\.toml:1: product\.name: missing; .*)"},
-        {"[product]\nname = \"  \"\n", R"(setup\.toml:2: product\.name: the product name is blank)"},
-        {"[product]\nname = \"W\"\nnmae = \"X\"\n", R"(setup\.toml:3: product\.nmae: unknown key; expected one of "name", .*)"},
-        {"[product]\nname = \"W\"\n[appearance]\ntop-color = \"blue\"\n",
-         R"(setup\.toml:4: appearance\.top-color: expected a colour written "#RRGGBB")"},
-        {"[product]\nname = \"W\"\n[appearance]\nbitmap-size = 101\n",
-         R"(setup\.toml:4: appearance\.bitmap-size: 101 is out of range; expected 0 to 100)"},
-        {"[product]\nname = \"W\"\n[appearance]\nbackground-bitmap = \"bad.bmp\"\n",
-         R"(setup\.toml:4: appearance\.background-bitmap: not a \.bmp file)"},
-        {"[product]\nname = \"W\"\n[[files]]\nsource = \"*.exe\"\n",
-         R"(setup\.toml:4: files\[0\]\.source: "\*\.exe" matches no file)"},
-        {"[product]\nname = \"W\"\n[[files]]\nsource = \"*.txt\"\nname = \"x.txt\"\n",
-         R"(setup\.toml:5: files\[0\]\.name: "\*\.txt" matches 2 files; a new name fits only one)"},
-        {"[product]\nname = \"W\"\n[[files]]\nsource = \"one.txt\"\nkind = \"font\"\nversion = \"1\"\n",
-         R"(setup\.toml:6: files\[0\]\.version: only kinds "system", "com-server" and "type-library" carry a version)"},
-        {"[product]\nname = \"W\"\n[[files]]\nsource = \"one.txt\"\nkind = \"shared\"\ndesktop-shortcut = true\n",
-         R"(setup\.toml:6: files\[0\]\.desktop-shortcut: only files of kind "program" or "startup" get shortcuts)"},
-        {"[product]\nname = \"W\"\n[[files]]\nsource = \"one.txt\"\nattributes = [\"readonly\"]\n",
-         R"(setup\.toml:5: files\[0\]\.attributes: unknown name "readonly"; expected any of "read-only", .*)"},
-        {"[product]\nname = \"W\"\n[[files]]\nsource = \"one.txt\"\nkind = 2\n",
-         R"(setup\.toml:5: files\[0\]\.kind: unknown value 2; expected one of .*)"},
-        {"[product]\nname = \"W\"\n[texts]\nreadme = [\"missing.txt\"]\n",
-         R"(setup\.toml:4: texts\.readme\[0\]: cannot read file "missing\.txt")"},
-        {"[product]\nname = \"W\"\n[strings]\nabc = \"x\"\n",
-         R"(setup\.toml:4: strings\.abc: string ids are numbers from 0 to 9999)"},
-        {"[product]\nname = \"W\"\n[[languages]]\nname = \"English\"\n",
-         R"(setup\.toml:4: languages\[0\]\.name: English is built in; override its texts in \[strings\])"},
-        {"[product]\nname = \"W\"\n[layout]\nvolume-size = \"12X\"\n",
-         R"(setup\.toml:4: layout\.volume-size: expected a byte count such as .*)"},
-        {"[product]\nname = \"W\"\nmaster-product = \"G\"\n",
-         R"(setup\.toml:3: product\.master-product: only used with the flag "requires-master-product")"},
+        // TOML syntax, from the parser.
+        {"[product]\nname = = \"W\"\n", R"(setup\.toml:2:8: not valid TOML: .*)"},
+        {"[product\nname = \"W\"\n", R"(setup\.toml:1:9: not valid TOML: .*)"},
+        {w + "name = \"X\"\n", R"(setup\.toml:3:\d+: not valid TOML: .*redefine.*)"},
+        // Unknown keys and names, with the likely meaning.
+        {w + "nmae = \"X\"\n",
+         R"(setup\.toml:3:8: key 'product\.nmae': unknown key \(did you mean 'name'\?\); \[product\] takes "name", .*)"},
+        {"[produkt]\nname = \"W\"\n",
+         R"(setup\.toml:1:1: key 'produkt': unknown key \(did you mean 'product'\?\); \(top level\) takes "codepage", .*)"},
+        {w + "[[files]]\nsource = \"one.txt\"\nshortcut = true\n",
+         R"(setup\.toml:5:12: key 'files\[0\]\.shortcut': unknown key \(did you mean 'shortcut-name'\?\); \[\[files\]\] takes .*)"},
+        {"flags = [\"uninstall-record\", \"silent\"]\n" + w,
+         R"(setup\.toml:1:30: key 'flags\[1\]': unknown name "silent"; expected any of "no-reinstall", .*"maximised-background")"},
+        {"flags = [\"packed\"]\n" + w,
+         R"(setup\.toml:1:10: key 'flags\[0\]': unknown name "packed" \(did you mean "packed-data"\?\); expected any of .*)"},
+        {w + "[[files]]\nsource = \"one.txt\"\n[[files]]\nsource = \"two.txt\"\nkind = \"exe\"\n",
+         R"(setup\.toml:7:8: key 'files\[1\]\.kind': unknown name "exe"; expected one of "program", .*"type-library")"},
+        {w + "[[files]]\nsource = \"one.txt\"\nkind = 2\n",
+         R"(setup\.toml:5:8: key 'files\[0\]\.kind': unknown value 2; expected one of "program", .* \(or their numbers 0, 1, 4, 5, 6, 7, 8\))"},
+        {w + "[[files]]\nsource = \"one.txt\"\nattributes = [\"readonly\"]\n",
+         R"(setup\.toml:5:15: key 'files\[0\]\.attributes\[0\]': unknown name "readonly" \(did you mean "read-only"\?\); expected any of .*)"},
+        {"shortcuts = \"everyone\"\n" + w,
+         R"(setup\.toml:1:13: key 'shortcuts': unknown value "everyone"; expected "current-user" or "all-users")"},
+        {"codepage = \"KLINGON\"\n" + w,
+         R"(setup\.toml:1:12: key 'codepage': unknown code page "KLINGON"; use an iconv name such as "CP1252")"},
+        // Wrong types.
+        {w + "[appearance]\ntitle-shadow = \"yes\"\n",
+         R"(setup\.toml:4:16: key 'appearance\.title-shadow': expected true or false, found a string)"},
+        {w + "version = 2\n", R"(setup\.toml:3:11: key 'product\.version': expected a string, found an integer)"},
+        {"product = \"W\"\n", R"(setup\.toml:1:11: key 'product': expected a table, found a string)"},
+        {w + "files = \"*.txt\"\n",
+         R"(setup\.toml:3:9: key 'product\.files': unknown key; \[product\] takes .*)"},
+        {"files = \"*.txt\"\n" + w,
+         R"(setup\.toml:1:9: key 'files': expected an array of tables \(\[\[files\]\]\), found a string)"},
+        {"flags = \"packed-data\"\n" + w, R"(setup\.toml:1:9: key 'flags': expected a list of names, found a string)"},
+        {"min-step-time = 0.5\n" + w, R"(setup\.toml:1:17: key 'min-step-time': expected an integer, found a number)"},
+        {w + "[batch]\nat-end = 3\n",
+         R"(setup\.toml:4:10: key 'batch\.at-end': expected a string or \{ file = "\.\.\." \}, found an integer)"},
+        {w + "[[files]]\nsource = [\"one.txt\", \"two.txt\"]\n",
+         R"(setup\.toml:4:10: key 'files\[0\]\.source': expected a file path \(a string\), found an array)"},
+        {w + "[texts]\nlicence = [{ txt = \"x\" }]\n",
+         R"(setup\.toml:4:12: key 'texts\.licence\[0\]': expected a file path or \{ text = "\.\.\." \}; the table takes the one key "text")"},
+        // Bad values.
+        {w + "[layout]\nvolume-size = -5\n",
+         R"(setup\.toml:4:15: key 'layout\.volume-size': expected a byte count such as .*)"},
+        {w + "[[files]]\nsource = \"one.txt\"\ndestination = \"Docs/\"\n",
+         R"(setup\.toml:5:15: key 'files\[0\]\.destination': the target is Windows: write folders with backslashes, .*)"},
+        {w + "[directories]\ninstall = \"%ProgramsDir%/W\"\n",
+         R"(setup\.toml:4:11: key 'directories\.install': the target is Windows: write folders with backslashes, .*)"},
+        {w + "[appearance]\ntop-color = \"blue\"\n",
+         R"(setup\.toml:4:13: key 'appearance\.top-color': expected a colour written "#RRGGBB")"},
+        {w + "[appearance]\nbitmap-size = 101\n",
+         R"(setup\.toml:4:15: key 'appearance\.bitmap-size': 101 is out of range; expected 0 to 100)"},
+        {"min-step-time = 10000\n" + w,
+         R"(setup\.toml:1:17: key 'min-step-time': 10000 is out of range; expected 0 to 9999)"},
+        {"build-time = 2024-01-01\n" + w,
+         R"(setup\.toml:1:14: key 'build-time': expected a date and a time, such as .*)"},
+        {"[product]\npublisher = \"A\"\n",
+         R"(setup\.toml:1:1: key 'product\.name': missing; every installer needs a product name)"},
+        {"[product]\nname = \"  \"\n", R"(setup\.toml:2:8: key 'product\.name': the product name is blank)"},
         {"[product]\nname = \"Caf\xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD\"\n",
-         R"(setup\.toml:2: product\.name: the text has a character that code page CP1252 cannot hold)"},
-        {"[product]\nname = \"W\"\n[[delete]]\nspec = \"*.tmp\"\ncondition = \"date-equal\"\n",
-         R"(setup\.toml:5: delete\[0\]\.condition: this condition compares with "argument" .*)"},
-        {"min-step-time = 10000\n[product]\nname = \"W\"\n",
-         R"(setup\.toml:1: min-step-time: 10000 is out of range; expected 0 to 9999)"},
-        {"build-time = 2024-01-01\n[product]\nname = \"W\"\n",
-         R"(setup\.toml:1: build-time: give a date and a time, such as .*)"},
-        {"codepage = \"KLINGON\"\n[product]\nname = \"W\"\n",
-         R"(setup\.toml:1: codepage: unknown code page "KLINGON"; use an iconv name such as "CP1252")"},
-        {"[product]\nname = = \"W\"\n", R"(setup\.toml:2: .*)"},  // TOML syntax, from the parser
+         R"(setup\.toml:2:8: key 'product\.name': the text has a character that code page CP1252 cannot hold)"},
+        {w + "master-product = \"G\"\n",
+         R"(setup\.toml:3:18: key 'product\.master-product': only used with the flag "requires-master-product")"},
+        {w + "[layout]\nvolume-size = \"12X\"\n",
+         R"(setup\.toml:4:15: key 'layout\.volume-size': expected a byte count such as .*)"},
+        {w + "[[files]]\nsource = \"*.txt\"\nname = \"x.txt\"\n",
+         R"(setup\.toml:5:8: key 'files\[0\]\.name': "\*\.txt" matches 2 files; "name" renames a single file)"},
+        {w + "[[files]]\nsource = \"one.txt\"\nkind = \"font\"\nversion = \"1\"\n",
+         R"(setup\.toml:6:11: key 'files\[0\]\.version': only kinds "system", "com-server" and "type-library" carry a version)"},
+        {w + "[[files]]\nsource = \"one.txt\"\nkind = \"shared\"\ndesktop-shortcut = true\n",
+         R"(setup\.toml:6:20: key 'files\[0\]\.desktop-shortcut': only files of kind "program" or "startup" get shortcuts)"},
+        {w + "[[files]]\nname = \"x\"\n",
+         R"(setup\.toml:3:1: key 'files\[0\]\.source': missing; every \[\[files\]\] table names its file\(s\) with "source")"},
+        {w + "[strings]\nabc = \"x\"\n",
+         R"(setup\.toml:4:7: key 'strings\.abc': string ids are numbers from 0 to 9999)"},
+        {w + "[strings]\n19 = \"Need %s on %s\"\n",
+         R"(setup\.toml:4:6: key 'strings\.19': the installer fills in %s, %c, %s here, in this order; the text has %s, %s .*)"},
+        {w + "[[languages]]\nname = \"Deutsch\"\n[languages.strings]\n16 = \"Laufwerk fehlt\"\n",
+         R"(setup\.toml:6:6: key 'languages\[0\]\.strings\.16': the installer fills in %c here, in this order; the text has none .*)"},
+        {w + "[[languages]]\nname = \"English\"\n",
+         R"(setup\.toml:4:8: key 'languages\[0\]\.name': English is built in; override its texts in \[strings\])"},
+        {w + "[[delete]]\nspec = \"*.tmp\"\ncondition = \"date-equal\"\n",
+         R"(setup\.toml:3:1: key 'delete\[0\]\.argument': missing; the condition compares with it: give a date such as "2020-01-31")"},
+        {w + "[[delete]]\nspec = \"*.tmp\"\ncondition = \"date-equal\"\nargument = \"soon\"\n",
+         R"(setup\.toml:6:12: key 'delete\[0\]\.argument': "soon" is not a date the installer can read; .*)"},
+        {w + "[[delete]]\nspec = \"*.tmp\"\ncondition = \"size-at-least\"\nargument = \"1 MB\"\n",
+         R"(setup\.toml:6:12: key 'delete\[0\]\.argument': "1 MB" is not a number of bytes; .*)"},
+        {w + "[[delete]]\nspec = \"*.tmp\"\nargument = \"1\"\n",
+         R"(setup\.toml:5:12: key 'delete\[0\]\.argument': only used with a date or size condition .*)"},
+        // Files that are not there or not right.
+        {w + "[[files]]\nsource = \"*.exe\"\n",
+         R"(setup\.toml:4:10: key 'files\[0\]\.source': "\*\.exe" matches no file \(looked in ".*"\))"},
+        {w + "[texts]\nreadme = [\"missing.txt\"]\n",
+         R"(setup\.toml:4:11: key 'texts\.readme\[0\]': cannot read file "missing\.txt")"},
+        {w + "[batch]\nat-end = { file = \"missing.bat\" }\n",
+         R"(setup\.toml:4:19: key 'batch\.at-end\.file': cannot read file "missing\.bat")"},
+        {w + "[appearance]\nbackground-bitmap = \"missing.bmp\"\n",
+         R"(setup\.toml:4:21: key 'appearance\.background-bitmap': cannot read file "missing\.bmp")"},
+        {w + "[appearance]\nbackground-bitmap = \"bad.bmp\"\n",
+         R"(setup\.toml:4:21: key 'appearance\.background-bitmap': not a \.bmp file .*)"},
     };
     for (const Case& c : cases) {
         std::string message = errorOf(c.text);
         EXPECT_TRUE(std::regex_match(message, std::regex(c.expected))) << "manifest:\n"
                                                                       << c.text << "message: " << message;
     }
+}
+
+TEST_F(BuilderManifest, OverriddenFormatsKeepTheirConversions) {
+    build::Manifest m = read(std::string(kProduct) + "[strings]\n16 = \"%c: is not there (100%% sure).\"\n"
+                                                     "42 = \"Done: 100% of it.\"\n");
+    EXPECT_EQ("%c: is not there (100%% sure).", m.installer.settings.strings[16][0]);
+    EXPECT_EQ("Done: 100% of it.", m.installer.settings.strings[42][0]);  // not a format: taken as written
+}
+
+TEST_F(BuilderManifest, DeletionArgumentsAreCheckedAndDatesWritten) {
+    build::Manifest m = read(std::string(kProduct) +
+                             "[[delete]]\nspec = \"a\"\ncondition = \"date-equal\"\nargument = 2020-01-31\n"
+                             "[[delete]]\nspec = \"b\"\ncondition = \"date-same-or-later\"\nargument = 2020-01-31T18:30:00\n"
+                             "[[delete]]\nspec = \"c\"\ncondition = \"date-same-or-earlier\"\nargument = \"01/31/2020\"\n"
+                             "[[delete]]\nspec = \"d\"\ncondition = \"size-at-least\"\nargument = 1048576\n"
+                             "[[delete]]\nspec = \"e\"\ncondition = \"size-at-most\"\nargument = \"1,024\"\n");
+    std::vector<std::string> arguments;
+    for (const build::FileDeletion& d : m.installer.settings.fileDeletions) arguments.push_back(d.argument);
+    EXPECT_EQ((std::vector<std::string>{"2020-01-31", "2020-01-31 18:30:00", "01/31/2020", "1048576", "1,024"}),
+              arguments);
 }
 
 TEST(BuilderManifestNames, EveryFlagNameRoundTrips) {
