@@ -25,6 +25,7 @@ struct BuildRequest {
     uint32_t builderVersion = payload::kBuilderVersion;
     const char* sourceDateEpoch = nullptr;  // the environment's SOURCE_DATE_EPOCH, or null
     int64_t now = 0;                        // seconds since 1970, for the default build time
+    int packLevel = 0;                      // > 0: instead of the manifest's pack-level
 };
 
 // The bytes of an installer and of its volumes, in memory.

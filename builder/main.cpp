@@ -16,6 +16,7 @@
 #include "builder/build_installer.h"
 #include "builder/inspect.h"
 #include "builder/manifest.h"
+#include "builder/pack.h"
 #include "payload/format.h"
 
 namespace {
@@ -36,13 +37,14 @@ std::filesystem::path stubPath(const std::string& choice) {
 }
 
 int runBuild(const std::string& manifest, const std::string& output, const std::string& stub,
-             uint32_t builderVersion) {
+             uint32_t builderVersion, int packLevel) {
     build::BuildRequest request;
     request.manifest = manifest;
     request.manifestShownName = manifest;
     request.output = output;
     request.stub = stubPath(stub);
     request.builderVersion = builderVersion;
+    request.packLevel = packLevel;
     request.sourceDateEpoch = getenv("SOURCE_DATE_EPOCH");
     request.now = int64_t(time(nullptr));
     try {
@@ -83,6 +85,9 @@ int main(int argc, char** argv) {
     app.add_option("manifest", manifest, "The installer's manifest (TOML)");
     app.add_option("-o,--output", output, "The installer to write; volumes go beside it");
     app.add_option("--stub", stub, "x86 or x64 (the stubs beside this tool) or a stub's path")->capture_default_str();
+    int packLevel = 0;
+    app.add_option("--level", packLevel, "Packing level, 1 (fast, the default) to 5 (smallest); overrides the manifest")
+        ->check(CLI::Range(kPackMinLevel, kPackMaxLevel));
     app.add_option("--builder-version", builderVersion)->group("");
 
     CLI::App* inspect = app.add_subcommand("inspect", "Describe an installer as the stub reads it");
@@ -104,5 +109,5 @@ int main(int argc, char** argv) {
         return kBadInput;
     }
     if (inspect->parsed()) return runInspect(installer, strings);
-    return runBuild(manifest, output, stub, builderVersion);
+    return runBuild(manifest, output, stub, builderVersion, packLevel);
 }

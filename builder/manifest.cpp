@@ -112,7 +112,8 @@ uint32_t defaultVolumeId(const Settings& s) {
 void readLayout(const ManifestTable& root, Installer& installer) {
     Settings& s = installer.settings;
     ManifestTable l = root.table("layout");
-    l.allowOnly({"data-in-file", "volume-size", "volume-base-name", "first-volume-id"});
+    l.allowOnly({"data-in-file", "volume-size", "volume-base-name", "first-volume-id", "pack-level"});
+    installer.layout.packLevel = int(l.integer("pack-level", kPackMinLevel, kPackMaxLevel, kPackDefaultLevel));
     installer.layout.dataInFile = l.boolean("data-in-file", false);
     s.dataInFile = installer.layout.dataInFile ? 1 : 0;
     installer.layout.volumeSize = l.byteCount("volume-size", 0);

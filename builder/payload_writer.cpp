@@ -176,7 +176,7 @@ Bytes storedData(const Installer& installer) {
     Bytes catalogue = writeFileCatalogue(installer.files);
     bool packed = hasFlag(installer.settings, payload::flag::PackedData);
     if (!packed || catalogue.empty()) return catalogue;
-    return pack(catalogue.data(), catalogue.size());
+    return pack(catalogue.data(), catalogue.size(), installer.layout.packLevel);
 }
 
 Bytes header(const Installer& installer, const WriteOptions& options, size_t settingsSize, uint32_t key,
@@ -238,7 +238,7 @@ PayloadParts writePayload(const Installer& installer, const WriteOptions& option
     settings.dataInFile = installer.layout.dataInFile ? 1 : 0;
     Bytes block = writeSettingsBlock(settings);
     uint32_t key = payloadChecksum(block.data(), block.size());
-    Bytes stored = pack(block.data(), block.size());
+    Bytes stored = pack(block.data(), block.size(), installer.layout.packLevel);
     if (stored.size() >= (size_t)payload::kMaxSettingsSize) {
         parts.error = "the settings block is too large even when packed";
         return parts;
