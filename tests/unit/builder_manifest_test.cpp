@@ -111,6 +111,7 @@ data-in-file = true
 volume-size = "1K"
 volume-base-name = "WIDGET"
 first-volume-id = 77
+pack-level = 5
 [uninstaller-patch]
 offset = 64
 file = "patch.bin"
@@ -173,6 +174,7 @@ name = "Deutsch"
     EXPECT_TRUE(m.installer.layout.dataInFile);
     EXPECT_EQ(1, s.dataInFile);
     EXPECT_EQ(1024, m.installer.layout.volumeSize);
+    EXPECT_EQ(5, m.installer.layout.packLevel);
     EXPECT_EQ("WIDGET", s.volumeBaseName);
     EXPECT_EQ(77u, s.firstVolumeId);
     EXPECT_EQ(64, s.uninstallerPatchOffset);
@@ -301,6 +303,8 @@ TEST_F(BuilderManifest, MistakesNameFileLineKeyAndProblem) {
          R"(setup\.toml:4: languages\[0\]\.name: English is built in; override its texts in \[strings\])"},
         {"[product]\nname = \"W\"\n[layout]\nvolume-size = \"12X\"\n",
          R"(setup\.toml:4: layout\.volume-size: expected a byte count such as .*)"},
+        {"[product]\nname = \"W\"\n[layout]\npack-level = 6\n",
+         R"(setup\.toml:4: layout\.pack-level: 6 is out of range; expected 1 to 5)"},
         {"[product]\nname = \"W\"\nmaster-product = \"G\"\n",
          R"(setup\.toml:3: product\.master-product: only used with the flag "requires-master-product")"},
         {"[product]\nname = \"Caf\xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD\"\n",
