@@ -54,14 +54,14 @@ struct LevelParameters {
     uint32_t niceLength;
     uint32_t takeLength;
     uint32_t bucketWays;   // > 0: the bucket finder, with this many positions a bucket
-    uint32_t bucketBits;   //   and 2^bucketBits buckets (level 1's fit in a core's cache)
+    uint32_t bucketBits;   //   and 2^bucketBits buckets
     uint32_t searchDepth;  // otherwise the tree finder, visiting this many nodes
 };
 
 // The fast levels look at few candidates near by; the last is the thorough
 // parse, where more depth gains little.
 constexpr LevelParameters kLevels[kPackMaxLevel] = {
-    {20, 32, 12, 4, 16, 0},    {22, 64, 32, 8, 18, 0},   {24, 64, 64, 0, 0, 16},
+    {22, 32, 12, 4, 17, 0},   {24, 32, 16, 8, 18, 0},   {24, 64, 64, 0, 0, 16},
     {24, 128, 128, 0, 0, 32}, {24, 192, 192, 0, 0, 48},
 };
 
@@ -338,6 +338,8 @@ private:
 // cache line and a compare per candidate; positions inside a stretch already
 // taken are only entered.
 class BucketFinder : public FinderBase {
+    static constexpr size_t kPrefetchDistance = 8;
+
 public:
     BucketFinder(const uint8_t* data, size_t n, const LevelParameters& level)
         : FinderBase(data, n, level), ways_(level.bucketWays) {
@@ -346,7 +348,9 @@ public:
     }
 
     void skip(size_t pos) {
-        if (n_ - pos >= kMinMatch) enter(bucket(pos), pos);
+        if (n_ - pos < kMinMatch) return;
+        prefetchAhead(pos);
+        enter(bucket(pos), pos);
     }
 
     const std::vector<Match>& find(size_t pos) {
@@ -356,6 +360,7 @@ public:
         size_t avail = n_ - pos;
         if (avail < kMinMatch) return found_;
         const size_t limit = std::min<size_t>(nice_, avail);
+        prefetchAhead(pos);
         uint32_t* slots = bucket(pos);
         for (uint32_t i = 0; i < ways_ && slots[i] != 0; ++i) {
             size_t distance = pos - (slots[i] - 1);
@@ -370,6 +375,12 @@ public:
     }
 
 private:
+    // The bucket of a position a few ahead: positions are entered in order,
+    // and the table is too large for the nearest cache.
+    void prefetchAhead(size_t pos) {
+        if (n_ - pos >= kPrefetchDistance + kMinMatch) __builtin_prefetch(bucket(pos + kPrefetchDistance));
+    }
+
     uint32_t* bucket(size_t pos) {
         uint32_t h = (read32(data_ + pos) * 0x9E3779B1u) >> (32 - hashBits_);
         return &slots_[size_t(h) * ways_];
@@ -385,31 +396,6 @@ private:
     std::vector<uint32_t> slots_;
 };
 
-// Indices in increasing order with increasing values: the minimum of a
-// sliding window of starts.
-class MinQueue {
-public:
-    explicit MinQueue(size_t capacity) {
-        size_t size = 1;
-        while (size <= capacity) size <<= 1;
-        slots_.resize(size);
-        mask_ = size - 1;
-    }
-    void clear() { first_ = end_ = 0; }
-    bool empty() const { return first_ == end_; }
-    uint32_t front() const { return slots_[first_ & mask_]; }
-    void popFront() { ++first_; }
-    uint32_t back() const { return slots_[(end_ - 1) & mask_]; }
-    void popBack() { --end_; }
-    void pushBack(uint32_t index) { slots_[end_++ & mask_] = index; }
-
-private:
-    std::vector<uint32_t> slots_;
-    size_t mask_ = 0;
-    size_t first_ = 0;
-    size_t end_ = 0;
-};
-
 enum : uint32_t { kLiteralEdge = 0, kRunEdge = 1 };  // otherwise a back-reference's distance
 
 template <class Finder>
@@ -421,12 +407,12 @@ public:
         for (int c = 0; c < kLiteralClasses; ++c) {
             literalMax_[c] = uint32_t(1) << (2 * (c + 1));
             literalHeader_[c] = 1 + 3 * uint32_t(c + 1);
-            starts_.emplace_back(std::min<size_t>(literalMax_[c], most));
         }
         for (uint32_t len = kMinMatch; len <= kNiceLength; ++len)
             lengthBits_[len] = packedNumberBits(2, 1, len - kMinMatch);
         for (uint32_t len = kMinRun; len <= kNiceLength; ++len)
             runBits_[len] = 2 + 8 + packedNumberBits(1, 1, len - kMinRun);
+        starts_.resize(most);
         cost_.resize(most);
         from_.resize(most);
         edge_.resize(most);
@@ -460,24 +446,29 @@ private:
         return runEnd_ - pos;
     }
 
+    int64_t startValue(uint32_t index) const { return int64_t(cost_[index]) - 8 * int64_t(index); }
+
     // Offers `index` as the start of literal runs. A run from i to j costs
     // cost[i] - 8i + 8j + header, so per header class the start with the
-    // least cost[i] - 8i within reach wins; each queue keeps those candidates.
+    // least cost[i] - 8i within reach wins. The candidates, in increasing
+    // order of both index and value, are one list for all classes (the
+    // minimum of a sliding window), each class with its own front; the
+    // widest class's front is the oldest.
     void addLiteralStart(uint32_t index) {
-        int64_t value = int64_t(cost_[index]) - 8 * int64_t(index);
-        for (MinQueue& q : starts_) {
-            while (!q.empty() && int64_t(cost_[q.back()]) - 8 * int64_t(q.back()) >= value) q.popBack();
-            q.pushBack(index);
-        }
+        const int64_t value = startValue(index);
+        const size_t oldest = startFront_[kLiteralClasses - 1];
+        while (startEnd_ > oldest && startValue(starts_[startEnd_ - 1]) >= value) --startEnd_;
+        for (size_t& front : startFront_) front = std::min(front, startEnd_);
+        starts_[startEnd_++] = index;
     }
 
     // The cheapest ways to reach `at` with a literal run as the last token.
     void reachByLiterals(uint32_t at) {
         for (int c = 0; c < kLiteralClasses; ++c) {
-            MinQueue& q = starts_[c];
-            while (!q.empty() && at - q.front() > literalMax_[c]) q.popFront();
-            if (q.empty()) continue;
-            uint32_t from = q.front();
+            size_t& front = startFront_[c];
+            while (front < startEnd_ && at - starts_[front] > literalMax_[c]) ++front;
+            if (front == startEnd_) continue;
+            uint32_t from = starts_[front];
             relax(at, cost_[from] + 8 * (at - from) + literalHeader_[c], from, kLiteralEdge);
         }
     }
@@ -487,7 +478,8 @@ private:
         const size_t length = end - start;
         std::fill(cost_.begin(), cost_.begin() + length + 1, UINT32_MAX);
         cost_[0] = 0;
-        for (MinQueue& q : starts_) q.clear();
+        startEnd_ = 0;
+        for (size_t& front : startFront_) front = 0;
         size_t skipUntil = start;
         for (size_t pos = start;; ++pos) {
             const uint32_t at = uint32_t(pos - start);
@@ -556,7 +548,9 @@ private:
     size_t take_;
     Finder finder_;
     TokenWriter writer_;
-    std::vector<MinQueue> starts_;
+    std::vector<uint32_t> starts_;
+    size_t startEnd_ = 0;
+    size_t startFront_[kLiteralClasses] = {};
     uint32_t literalMax_[kLiteralClasses];
     uint32_t literalHeader_[kLiteralClasses];
     uint32_t lengthBits_[kNiceLength + 1] = {};

@@ -26,7 +26,7 @@ server=${TAVO_WINESERVER:-/usr/lib/wine/wineserver}
 . tests/bench/install_tree.sh
 
 say() { echo "figures: $*" >&2; }
-calc() { awk "BEGIN { printf \"$1\", $2 }"; }      # format, expression
+calc() { awk "BEGIN { printf \"$1\", ($2) }"; }    # format, expression
 holds() { awk "BEGIN { exit !($1) }" && echo met || echo "**not met**"; }
 get() { awk -v k="$1" '$1 == k { print $2 }' "$2"; }  # key, file of "key value" lines
 
