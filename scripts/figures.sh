@@ -30,6 +30,13 @@ calc() { awk "BEGIN { printf \"$1\", ($2) }"; }    # format, expression
 holds() { awk "BEGIN { exit !($1) }" && echo met || echo "**not met**"; }
 get() { awk -v k="$1" '$1 == k { print $2 }' "$2"; }  # key, file of "key value" lines
 
+# Beyond scripts/setup.sh: xz for the benchmark's comparison, GNU time for the
+# installer's peak working set.
+if [ ! -x /usr/bin/time ] || [ ! -f /usr/include/lzma.h ]; then
+  echo "figures: needs GNU time and liblzma: apt-get install -y time liblzma-dev" >&2
+  exit 1
+fi
+
 # --- Release builds of what is measured ---------------------------------------------------------
 configure() {  # dir [cmake args...]
   local dir=$1; shift
