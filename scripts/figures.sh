@@ -85,9 +85,8 @@ cp -r "$work/install/tree" "$bench/src"
 "$server" -p
 "$wine" cmd /c exit >/dev/null 2>&1 || true
 
-same_tree() {  # dir: holds the tree's file count and bytes
-  [ "$(find "$1" -type f | wc -l)" = "$tree_files" ] &&
-    [ "$(find "$1" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')" = "$tree_bytes" ]
+same_tree() {  # dir: holds the tree, byte for byte, and nothing else
+  [ "$(find "$1" -type f | wc -l)" = "$tree_files" ] && diff -rq "$work/install/tree" "$1" >/dev/null
 }
 # Each run: wall seconds and maximum RSS (KiB) into $work/<name>.time; best of the rounds kept.
 best_install=1e9 best_copy=1e9 peak=0
