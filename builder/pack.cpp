@@ -402,7 +402,12 @@ template <class Finder>
 class Parser {
 public:
     Parser(const uint8_t* data, size_t n, const LevelParameters& level, BitWriter& bits)
-        : data_(data), n_(n), nice_(level.niceLength), take_(level.takeLength), finder_(data, n, level), writer_(bits, data) {
+        : data_(data),
+          n_(n),
+          nice_(level.niceLength),
+          take_(level.takeLength),
+          finder_(data, n, level),
+          writer_(bits, data) {
         const size_t most = std::min(n, kSegment) + 1;
         for (int c = 0; c < kLiteralClasses; ++c) {
             literalMax_[c] = uint32_t(1) << (2 * (c + 1));

@@ -127,8 +127,10 @@ peak_bytes=$((peak * 1024))
 
 echo
 echo "TAVO performance figures, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(uname -m)."
-echo "Corpus: $(get files $p) Windows DLLs and texts, $corpus_mb MB, packed as one block; speeds are CPU time of one core."
-echo "Installation: $tree_files files, $tree_mb MB, x64 stub, /a, wine64 in a fresh prefix; best of $rounds rounds (wall time)."
+echo "Corpus: $(get files $p) Windows DLLs and texts, $corpus_mb MB, packed as one block;" \
+  "speeds are CPU time of one core."
+echo "Installation: $tree_files files, $tree_mb MB, x64 stub, /a, wine64 in a fresh prefix;" \
+  "best of $rounds rounds (wall time)."
 echo
 row "Figure" "Measured" "Baseline (same run)" "Ratio" "Goal" "Goal met"
 row "---" "---:" "---:" "---:" "---" "---"
@@ -143,14 +145,17 @@ row "Packed size, level $max_level (maximum)" "$packed_max B" "gzip -9 $gzip9 B"
 row "xz -9, for comparison" "$xz9 B" "gzip -9 $gzip9 B" "$(calc %.3f "$xz9 / $gzip9")x" "-" "-"
 row "Pack speed, level $level (default)" "$(calc %.1f $pack) MB/s" "gzip -9 $(calc %.1f $gzip_speed) MB/s" \
   "$(calc %.2f "$pack / $gzip_speed")x" ">= 10 MB/s" "$(holds "$pack >= 10")"
-row "Pack speed, level $max_level (maximum)" "$(calc %.2f $pack_max) MB/s" "gzip -9 $(calc %.1f $gzip_speed) MB/s" \
-  "$(calc %.2f "$pack_max / $gzip_speed")x" "slower allowed" "-"
-row "Installation under Wine" \
-  "$best_install s: $(calc %.0f "$tree_files / $best_install") files/s, $(calc %.1f "$tree_bytes / 1e6 / $best_install") MB/s" \
-  "xcopy $best_copy s: $(calc %.0f "$tree_files / $best_copy") files/s, $(calc %.1f "$tree_bytes / 1e6 / $best_copy") MB/s" \
+row "Pack speed, level $max_level (maximum)" "$(calc %.2f $pack_max) MB/s" \
+  "gzip -9 $(calc %.1f $gzip_speed) MB/s" "$(calc %.2f "$pack_max / $gzip_speed")x" "slower allowed" "-"
+rate() {  # seconds: the tree's rate
+  echo "$1 s: $(calc %.0f "$tree_files / $1") files/s, $(calc %.1f "$tree_bytes / 1e6 / $1") MB/s"
+}
+mib() { calc %.1f "$1 / 1048576"; }
+row "Installation under Wine" "$(rate $best_install)" "xcopy $(rate $best_copy)" \
   "$(calc %.2f "$best_install / $best_copy")x" "<= 1.5x xcopy" "$(holds "$best_install <= 1.5 * $best_copy")"
-row "Peak working set of the installation" "$(calc %.1f "$peak_bytes / 1048576") MiB" \
-  "$(calc %.1f "$bound / 1048576") MiB = stored $(calc %.1f "$stored / 1048576") + unpacked $(calc %.1f "$tree_bytes / 1048576") + 16" \
+row "Peak working set of the installation" "$(mib $peak_bytes) MiB" \
+  "$(mib $bound) MiB = stored $(mib $stored) + unpacked $(mib $tree_bytes) + 16" \
   "$(calc %.2f "$peak_bytes / $bound")x" "<= 1x bound" "$(holds "$peak_bytes <= $bound")"
-row "Stub size, x86" "$x86 B" "64 KiB = 65536 B" "$(calc %.2f "$x86 / 65536")x" "<= 64 KiB" "$(holds "$x86 <= 65536")"
+row "Stub size, x86" "$x86 B" "64 KiB = 65536 B" "$(calc %.2f "$x86 / 65536")x" "<= 64 KiB" \
+  "$(holds "$x86 <= 65536")"
 row "Stub size, x64" "$x64 B" "64 KiB = 65536 B" "$(calc %.2f "$x64 / 65536")x" "-" "-"
