@@ -118,6 +118,7 @@ BuildSummary buildInstaller(const BuildRequest& request) {
     } catch (const std::runtime_error& e) {
         throw BuildError(e.what());
     }
+    if (request.packLevel > 0) installer.layout.packLevel = request.packLevel;
     std::vector<uint8_t> stub = readFileBytes(request.stub, "the stub");
     InstallerFiles files = makeInstallerFiles(installer, stub, request.builderVersion, &observer);
 

@@ -27,6 +27,7 @@ struct BuildRequest {
     const char* sourceDateEpoch = nullptr;  // the environment's SOURCE_DATE_EPOCH, or null
     int64_t now = 0;                        // seconds since 1970, for the default build time
     BuildObserver* observer = nullptr;      // hears of the files and the stages, if set
+    int packLevel = 0;                      // > 0: instead of the manifest's pack-level
 };
 
 // The bytes of an installer and of its volumes, in memory.

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "builder/pack.h"
+
 namespace build {
 
 struct DateTime {
@@ -78,6 +80,7 @@ struct FileEntry {
 struct Layout {
     bool dataInFile = false;       // after the section instead of inside it
     int64_t volumeSize = 0;        // > 0: split the region into volumes of at most this many bytes
+    int packLevel = kPackDefaultLevel;  // of every packed block (builder/pack.h)
 };
 
 struct Installer {

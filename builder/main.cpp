@@ -17,6 +17,7 @@
 #include "builder/console_report.h"
 #include "builder/inspect.h"
 #include "builder/manifest.h"
+#include "builder/pack.h"
 #include "payload/format.h"
 
 namespace {
@@ -47,6 +48,7 @@ struct BuildCommand {
     bool quiet = false;
     bool verbose = false;
     bool progress = false;
+    int packLevel = 0;  // > 0: instead of the manifest's pack-level
 };
 
 std::filesystem::path toolDirectory() {
@@ -83,6 +85,7 @@ int runBuild(const BuildCommand& command) {
     request.output = command.output;
     request.stub = stubPath(command.stub);
     request.builderVersion = command.builderVersion;
+    request.packLevel = command.packLevel;
     request.sourceDateEpoch = getenv("SOURCE_DATE_EPOCH");
     request.now = int64_t(time(nullptr));
     build::ConsoleReport report(consoleOptions(command), stdout, stderr);
@@ -147,6 +150,9 @@ int main(int argc, char** argv) {
         ->excludes("--quiet");
     app.add_flag("--progress", build.progress,
                  "Show progress on stderr even when it is not a terminal (a line per stage)");
+    app.add_option("--level", build.packLevel,
+                   "Packing level, 1 (fast, the default) to 5 (smallest); overrides the manifest's pack-level")
+        ->check(CLI::Range(kPackMinLevel, kPackMaxLevel));
     app.add_option("--builder-version", build.builderVersion)->group("");
 
     CLI::App* inspect = app.add_subcommand("inspect", "Describe an installer as the stub reads it");

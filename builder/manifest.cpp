@@ -121,6 +121,7 @@ void readLayout(const ManifestTable& root, Installer& installer) {
     Settings& s = installer.settings;
     ManifestTable l = root.table("layout");
     l.allowOnly("layout");
+    installer.layout.packLevel = int(l.integer("pack-level", kPackMinLevel, kPackMaxLevel, kPackDefaultLevel));
     installer.layout.dataInFile = l.boolean("data-in-file", false);
     s.dataInFile = installer.layout.dataInFile ? 1 : 0;
     installer.layout.volumeSize = l.byteCount("volume-size", 0);

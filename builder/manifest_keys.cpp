@@ -1,5 +1,6 @@
 #include "builder/manifest_keys.h"
 
+#include "builder/pack.h"
 #include "payload/format.h"
 
 namespace build {
@@ -56,6 +57,7 @@ std::vector<ManifestKey> makeKeys() {
         {"layout", "volume-size", "byte count", "0"},
         {"layout", "volume-base-name", text, "\"Setup\""},
         {"layout", "first-volume-id", range(0, UINT32_MAX), "from name and version"},
+        {"layout", "pack-level", range(kPackMinLevel, kPackMaxLevel), std::to_string(kPackDefaultLevel)},
 
         {"uninstaller-patch", "offset", range(1, INT32_MAX), "required"},
         {"uninstaller-patch", "file", path, "required"},

@@ -12,10 +12,18 @@
 #include <cstdint>
 #include <vector>
 
-// Packs the `n` bytes at `data` (n < 2^31; larger throws std::length_error).
-// The parse is chosen for the fewest bits: a binary-tree match finder over a
-// 16 MiB window feeds an optimal parse over exact token costs.
-std::vector<uint8_t> pack(const uint8_t* data, size_t n);
+// Levels trade packing speed for size; every level writes the same format.
+// The default packs tens of MB/s; the maximum looks hardest.
+constexpr int kPackMinLevel = 1;
+constexpr int kPackDefaultLevel = 1;
+constexpr int kPackMaxLevel = 5;
+
+// Packs the `n` bytes at `data` (n < 2^31; larger throws std::length_error;
+// a level outside [kPackMinLevel, kPackMaxLevel] throws std::invalid_argument).
+// The parse is chosen for the fewest bits: a binary-tree match finder feeds an
+// optimal parse over exact token costs; the level sets the finder's window
+// (up to 16 MiB), its depth and the length at which a match is taken whole.
+std::vector<uint8_t> pack(const uint8_t* data, size_t n, int level = kPackDefaultLevel);
 
 // The exact bit cost of G(base, step) holding `value`, with the fewest
 // leading 1-bits. Exposed for the tests.

@@ -178,7 +178,7 @@ Bytes storedData(const Installer& installer, BuildObserver& observer, uint64_t& 
     bool packed = hasFlag(installer.settings, payload::flag::PackedData);
     if (!packed || catalogue.empty()) return catalogue;
     observer.stageStarted(BuildStage::Packing, catalogue.size());
-    Bytes stored = pack(catalogue.data(), catalogue.size());
+    Bytes stored = pack(catalogue.data(), catalogue.size(), installer.layout.packLevel);
     observer.stageFinished(stored.size());
     return stored;
 }
@@ -242,7 +242,7 @@ PayloadParts writePayload(const Installer& installer, const WriteOptions& option
     settings.dataInFile = installer.layout.dataInFile ? 1 : 0;
     Bytes block = writeSettingsBlock(settings);
     uint32_t key = payloadChecksum(block.data(), block.size());
-    Bytes stored = pack(block.data(), block.size());
+    Bytes stored = pack(block.data(), block.size(), installer.layout.packLevel);
     if (stored.size() >= (size_t)payload::kMaxSettingsSize) {
         parts.error = "the settings (texts, strings and lists) take 10 MiB or more even when packed; "
                       "shorten the licence and readme texts or carry fewer languages";

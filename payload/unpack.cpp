@@ -159,6 +159,29 @@ void copyUnalignedBytes(uint8_t* op, const uint8_t* ip, size_t count, uint32_t b
     for (; i < count; ++i) op[i] = (uint8_t)((ip[i] >> bit) | (ip[i + 1] << (8 - bit)));
 }
 
+// The same by whole words, for the common case away from both ends: writes up
+// to 7 bytes past op + count (the caller has room for 8) and reads up to
+// ip[count + 7]. Those extra bytes are overwritten by the tokens that follow.
+// bit is 0..7: the word one byte on, shifted left by 8 - bit, holds the same
+// stream bits at the same places and adds the top `bit` bits.
+UNPACK_INLINE void copyWordsAhead(uint8_t* op, const uint8_t* ip, size_t count, uint32_t bit) {
+    size_t i = 0;
+    do {
+        store64(op + i, (load64(ip + i) >> bit) | (load64(ip + i + 1) << (8 - bit)));
+        i += 8;
+    } while (i < count);
+}
+
+// memset by whole words: writes up to 7 bytes past op + count.
+UNPACK_INLINE void fillWordsAhead(uint8_t* op, uint8_t byte, size_t count) {
+    const uint64_t word = byte * 0x0101010101010101ull;
+    size_t i = 0;
+    do {
+        store64(op + i, word);
+        i += 8;
+    } while (i < count);
+}
+
 UNPACK_INLINE void copy16(uint8_t* to, const uint8_t* from) {
     uint8_t chunk[16];
     memcpy(chunk, from, 16);
@@ -228,7 +251,9 @@ bool unpackStream(const uint8_t* block, int32_t size, uint8_t* out, int32_t outS
             // reach into the byte after the count-th.
             const size_t left = (size_t)(iend - ip);
             if (left < count || (bit != 0 && left == count)) return false;
-            if (bit == 0)
+            if (left >= count + 8 && room >= count + 8)
+                copyWordsAhead(op, ip, count, bit);
+            else if (bit == 0)
                 memcpy(op, ip, count);
             else
                 copyUnalignedBytes(op, ip, count, bit);
@@ -237,7 +262,10 @@ bool unpackStream(const uint8_t* block, int32_t size, uint8_t* out, int32_t outS
         } else if (kind == ByteRun) {
             if (room < 3 || x > room - 3) return false;
             const size_t count = (size_t)x + 3;
-            memset(op, (int)y, count);
+            if (room >= count + 8)
+                fillWordsAhead(op, (uint8_t)y, count);
+            else
+                memset(op, (int)y, count);
             op += count;
         } else {
             if (room < 4 || x > room - 4) return false;

@@ -1,5 +1,6 @@
 // The unpacker on arbitrary blocks, and packer-unpacker round trips.
-// First input byte: bit 0 chooses a round trip of the rest; otherwise the
+// First input byte: bit 0 chooses a round trip of the rest, packed at the
+// level its bits 1 to 3 choose (every level writes the same format); otherwise the
 // rest is a block, with the magic written over its start when bit 1 is set
 // (so that the stream behind it gets explored).
 #include <stdint.h>
@@ -55,8 +56,8 @@ void unpackBlock(const uint8_t* data, size_t size, bool fixMagic) {
 // The packed block unpacks to the input. One byte short it fails; declaring
 // one byte more fails (the padding cannot hold a token); declaring one byte
 // less succeeds only when a prefix of the tokens gives exactly that many.
-void roundTrip(const uint8_t* data, size_t size) {
-    std::vector<uint8_t> block = pack(data, size);
+void roundTrip(const uint8_t* data, size_t size, int level) {
+    std::vector<uint8_t> block = pack(data, size, level);
     std::vector<uint8_t> out;
     if (!unpackCopy(block.data(), block.size(), &out)) abort();
     if (out.size() != size || (size && memcmp(out.data(), data, size) != 0)) abort();
@@ -78,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const uint8_t mode = data[0];
     if (mode & 1)
-        roundTrip(data + 1, size - 1);
+        roundTrip(data + 1, size - 1, kPackMinLevel + (mode >> 1 & 7) % (kPackMaxLevel - kPackMinLevel + 1));
     else
         unpackBlock(data + 1, size - 1, (mode & 2) != 0);
     return 0;

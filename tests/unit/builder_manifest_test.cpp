@@ -111,6 +111,7 @@ data-in-file = true
 volume-size = "1K"
 volume-base-name = "WIDGET"
 first-volume-id = 77
+pack-level = 5
 [uninstaller-patch]
 offset = 64
 file = "patch.bin"
@@ -173,6 +174,7 @@ name = "Deutsch"
     EXPECT_TRUE(m.installer.layout.dataInFile);
     EXPECT_EQ(1, s.dataInFile);
     EXPECT_EQ(1024, m.installer.layout.volumeSize);
+    EXPECT_EQ(5, m.installer.layout.packLevel);
     EXPECT_EQ("WIDGET", s.volumeBaseName);
     EXPECT_EQ(77u, s.firstVolumeId);
     EXPECT_EQ(64, s.uninstallerPatchOffset);
@@ -330,6 +332,8 @@ TEST_F(BuilderManifest, MistakesNameFileLineKeyAndProblem) {
         {"[product]\npublisher = \"A\"\n",
          R"(setup\.toml:1:1: key 'product\.name': missing; every installer needs a product name)"},
         {"[product]\nname = \"  \"\n", R"(setup\.toml:2:8: key 'product\.name': the product name is blank)"},
+        {w + "[layout]\npack-level = 6\n",
+         R"(setup\.toml:4:14: key 'layout\.pack-level': 6 is out of range; expected 1 to 5)"},
         {"[product]\nname = \"Caf\xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD\"\n",
          R"(setup\.toml:2:8: key 'product\.name': the text has a character that code page CP1252 cannot hold)"},
         {w + "master-product = \"G\"\n",

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,18 @@ TEST(Pack, UsesTheCheapTokens) {
     for (char& c : noise) c = (char)((x = x * 1103515245 + 12345) >> 24);
     size_t once = packedSize(noise);
     EXPECT_LT(packedSize(noise + noise), once + 16);
+}
+
+// Every level writes the same format (the round trips are in unpack_test);
+// the thorough levels must earn their time on ordinary text.
+TEST(Pack, LevelsTradeSpeedForSize) {
+    std::string text;
+    for (int i = 0; i < 4000; ++i)
+        text += "Line " + std::to_string(i * 7919 % 1013) + ": copy " + std::to_string(i % 97) + " files.\r\n";
+    EXPECT_LE(pack((const uint8_t*)text.data(), text.size(), kPackMaxLevel).size(),
+              pack((const uint8_t*)text.data(), text.size(), kPackMinLevel).size());
+    for (int level : {kPackMinLevel - 1, kPackMaxLevel + 1})
+        EXPECT_THROW(pack((const uint8_t*)text.data(), text.size(), level), std::invalid_argument) << level;
 }
 
 }  // namespace

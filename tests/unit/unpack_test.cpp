@@ -240,11 +240,14 @@ std::string randomBytes(std::mt19937& rng, size_t n, int alphabet = 256) {
     return s;
 }
 
+// At every level: each has its own match finder and limits, all one format.
 void expectRoundTrip(const std::string& data, const char* what) {
-    std::vector<uint8_t> block = pack((const uint8_t*)data.data(), data.size());
-    Outcome out = unpackBytes(block);
-    ASSERT_TRUE(out.ok) << what << ", " << data.size() << " bytes";
-    ASSERT_TRUE(out.bytes == data) << what << ", " << data.size() << " bytes";
+    for (int level = kPackMinLevel; level <= kPackMaxLevel; ++level) {
+        std::vector<uint8_t> block = pack((const uint8_t*)data.data(), data.size(), level);
+        Outcome out = unpackBytes(block);
+        ASSERT_TRUE(out.ok) << what << ", " << data.size() << " bytes, level " << level;
+        ASSERT_TRUE(out.bytes == data) << what << ", " << data.size() << " bytes, level " << level;
+    }
 }
 
 TEST(Unpack, RoundTripsThePacker) {
