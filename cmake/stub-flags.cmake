@@ -1,7 +1,9 @@
-# Size habits for the stub: no C runtime start-up, no unwinding tables, dead code
-# removed at link time, stripped. The stub enters at TavoEntry (driver/entry_win32.cpp).
+# Size habits for the stub: no C runtime start-up, no unwinding tables, the
+# whole program optimised at link time (which also drops what nothing calls),
+# stripped. The stub enters at TavoEntry (driver/entry_win32.cpp).
+# The modules' archives hold LTO objects, so the toolchain files use gcc-ar.
 set(TAVO_STUB_TARGET_FLAGS
-  -Os -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables
+  -Os -flto -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables
   -fno-unwind-tables -fno-stack-protector -fno-threadsafe-statics -fno-ident)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
@@ -10,8 +12,19 @@ else()
   set(TAVO_STUB_ENTRY TavoEntry)
 endif()
 
+# What every program linked from the stub's modules needs (the stub, the UI
+# demo): the link-time optimisation in one partition (the default split into
+# several loses clones across partitions here), and no base relocations. An
+# executable is always loaded at its preferred base, so it needs none; and ld
+# 2.40 crashes writing them for an LTO link. The image is then marked fixed
+# (relocations stripped, no dynamic base); the payload reader finds its section
+# from the module handle, whatever the base.
+set(TAVO_STUB_LTO_LINK_FLAGS
+  -Os -flto -flto-partition=one -Wl,--disable-reloc-section)
+
+# No -ffunction-sections here: each function's own section would be padded.
 set(TAVO_STUB_LINK_FLAGS
-  -nostartfiles -nostdlib -static -s -mwindows
+  ${TAVO_STUB_LTO_LINK_FLAGS} -nostartfiles -nostdlib -static -s -mwindows
   -Wl,--gc-sections -Wl,-e,${TAVO_STUB_ENTRY} -Wl,--enable-stdcall-fixup)
 
 # Import libraries only: every Windows version has these DLLs.
