@@ -3,14 +3,20 @@
 # stub, the code and data by module and the biggest symbols. The stubs are
 # relinked unstripped (with a map) from the build trees of scripts/build.sh;
 # the shipped files in dist/ are not touched.
-#   bash scripts/stub-size.sh [number of top symbols, default 25]
+#   bash scripts/stub-size.sh [--objects] [number of top symbols, default 25]
 # Symbols are attributed to the module (static library) that defines them;
 # helpers local to one file (anonymous namespace) have no module after
 # link-time optimisation and are counted as "file-local". Inlined code counts
 # where it was inlined.
+# --objects adds what each module and source file costs in a link without
+# link-time optimisation (the same sources compiled again, once, into
+# build/<arch>/stub-size/objects; ccache makes later runs quick). That link is
+# bigger than the real one, but tells the files apart.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+objects=
+if [ "${1:-}" = --objects ]; then objects=1; shift; fi
 top=${1:-25}
 
 prefix_of() { [ "$1" = x86 ] && echo i686-w64-mingw32 || echo x86_64-w64-mingw32; }
@@ -19,6 +25,36 @@ prefix_of() { [ "$1" = x86 ] && echo i686-w64-mingw32 || echo x86_64-w64-mingw32
 awk_hex='function hex(s,   i, n) { n = 0; s = tolower(s); sub(/^0x/, "", s)
   for (i = 1; i <= length(s); i++) n = n * 16 + index("0123456789abcdef", substr(s, i, 1)) - 1
   return n }'
+
+# Sums a GNU ld map by module and by object (input sections of non-zero size).
+map_totals() {  # map file
+  awk "$awk_hex"'
+    function module(f) {
+      if (f ~ /dialogs\.rc/) return "resources"
+      if (f ~ /libgcc\.a/) return "libgcc"
+      if (f ~ /lib(msvcrt|kernel32|user32|gdi32|shell32|ole32|oleaut32|advapi32|comctl32)\.a/) return "imports"
+      if (f ~ /tavo-stub\.dir/) return "driver"
+      if (match(f, /libtavo_[a-z]+\.a/)) return substr(f, RSTART + 8, RLENGTH - 10)
+      return "other"
+    }
+    function add(section, file, size,   m, o) {
+      if (size == 0) return
+      m = module(file); o = file; sub(/.*[(\/]/, "", o); sub(/[)]$/, "", o); sub(/\.(cpp\.)?obj$/, "", o)
+      kind = section ~ /^\.text/ ? "code" : "data"
+      total[m] += size; part[m, kind] += size
+      if (m !~ /^(imports|resources|other)$/) object[m "/" o] += size
+    }
+    /^Linker script and memory map/ { on = 1; next }
+    !on || /^ \*fill\*/ { next }
+    /^ [^ *]/ && NF >= 4 && $2 ~ /^0x/ && $3 ~ /^0x/ { add($1, $4, hex($3)); pending = ""; next }
+    /^ [^ *]/ && NF == 1 { pending = $1; next }
+    pending != "" && /^ +0x/ && NF >= 3 { add(pending, $3, hex($2)); pending = ""; next }
+    { pending = "" }
+    END {
+      for (m in total) printf "M %s %d %d %d\n", m, total[m], part[m, "code"], part[m, "data"]
+      for (o in object) printf "O %s %d\n", o, object[o]
+    }' "$1"
+}
 
 sections() {  # exe prefix
   "$2-objdump" -h "$1" | awk "$awk_hex"'
@@ -77,6 +113,30 @@ for arch in x86 x64; do
   echo "== $arch: by module (named symbols; literals = unnamed constant data)"
   printf '  %-12s %8s %8s %8s\n' module total code data
   cat "$work/modules"
+  if [ -n "$objects" ]; then
+    # The same build without link-time optimisation, for the per-file view.
+    out=stub-size/objects
+    ninja -C "$build" -t commands driver/tavo-stub.exe | grep -- ' -c .*\.cpp$' |
+      sed -e 's/ -flto / -fno-lto /' -e "s# -o \([^ ]*\) # -o $out/\1 #" -e "s# -MF [^ ]* # #" -e "s# -MD -MT [^ ]* # #" \
+      > "$work/compile"
+    (cd "$build" && sed -n "s#.* -o $out/\([^ ]*\) .*#$out/\1#p" stub-size/compile | xargs -n1 dirname | sort -u | xargs mkdir -p &&
+      xargs -P "$(nproc)" -I{} sh -c '{}' < stub-size/compile)
+    plain=$link
+    for lib in "$build"/*/libtavo_*.a; do
+      rel=${lib#$build/}; dir=$(dirname "$rel")
+      (cd "$build" && rm -f "$out/$rel" && "$tc-ar" rcs "$out/$rel" $(ls "$out/$dir/CMakeFiles/$(basename "$rel" .a | sed 's/^lib//').dir/"*.obj))
+      plain=${plain// $rel / $out/$rel }
+    done
+    plain=${plain// driver\/CMakeFiles\/tavo-stub.dir\/entry_win32.cpp.obj / $out/driver/CMakeFiles/tavo-stub.dir/entry_win32.cpp.obj }
+    plain=$(printf '%s' "$plain" | sed -e 's#stub-size/stub\.#stub-size/plain.#g')
+    (cd "$build" && eval "$plain -fno-lto")
+    map_totals "$work/plain.map" > "$work/plain"
+    echo "== $arch: without link-time optimisation ($(stat -c %s "$work/plain.exe") bytes unstripped), by module"
+    printf '  %-12s %8s %8s %8s\n' module total code data
+    awk '$1 == "M" { printf "  %-12s %8d %8d %8d\n", $2, $3, $4, $5 }' "$work/plain" | sort -k2 -nr
+    echo "== $arch: without link-time optimisation, top $top source files"
+    awk '$1 == "O" { printf "  %6d  %s\n", $3, $2 }' "$work/plain" | sort -nr | head -n "$top"
+  fi
   echo "== $arch: top $top symbols"
   sort -t"$(printf '\t')" -k1,1 -nr "$work/attributed" | head -n "$top" |
     awk -F'\t' '{ printf "  %6d  %-10s %-4s %s\n", $1, $2, $3, substr($4, 1, 100) }'
