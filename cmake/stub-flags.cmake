@@ -1,10 +1,16 @@
 # Size habits for the stub: no C runtime start-up, no unwinding tables, the
 # whole program optimised at link time (which also drops what nothing calls),
 # stripped. The stub enters at TavoEntry (driver/entry_win32.cpp).
-# The modules' archives hold LTO objects, so the toolchain files use gcc-ar.
 set(TAVO_STUB_TARGET_FLAGS
   -Os -flto -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables
   -fno-unwind-tables -fno-stack-protector -fno-threadsafe-statics -fno-ident)
+
+# The modules' archives hold LTO objects, which only the compiler's wrappers
+# of ar and ranlib index.
+if(CMAKE_CXX_COMPILER_AR AND CMAKE_CXX_COMPILER_RANLIB)
+  set(CMAKE_AR ${CMAKE_CXX_COMPILER_AR})
+  set(CMAKE_RANLIB ${CMAKE_CXX_COMPILER_RANLIB})
+endif()
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   set(TAVO_STUB_ENTRY _TavoEntry)
