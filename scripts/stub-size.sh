@@ -5,8 +5,8 @@
 # the shipped files in dist/ are not touched.
 #   bash scripts/stub-size.sh [--objects] [number of top symbols, default 25]
 # Symbols are attributed to the module (static library) that defines them;
-# helpers local to one file (anonymous namespace) have no module after
-# link-time optimisation and are counted as "file-local". Inlined code counts
+# what is local to one file (static, anonymous namespace, or made local by the
+# link-time optimiser) has no module then and is counted as "file-local". Inlined code counts
 # where it was inlined.
 # --objects adds what each module and source file costs in a link without
 # link-time optimisation (the same sources compiled again, once, into
@@ -102,7 +102,7 @@ for arch in x86 x64; do
       size = hex($2); raw = $4; base = raw
       while (base ~ /\.(lto_priv|part|isra|constprop|cold)\.[0-9]+$/) sub(/\.[a-z_]+\.[0-9]+$/, "", base)
       m = module[base]
-      if (m == "") m = (raw ~ /^\.rdata/) ? "literals" : (raw ~ /^\.rsrc/) ? "resources" : (raw ~ /_ZN12_GLOBAL__N_1/ ? "file-local" : "other")
+      if (m == "") m = (raw ~ /^\.rdata/) ? "literals" : (raw ~ /^\.rsrc/) ? "resources" : ($3 ~ /^[trdb]$/ ? "file-local" : "other")
       printf "%d\t%s\t%s\t%s\n", size, m, ($3 ~ /[tT]/) ? "code" : "data", raw
     }' "$work/index" - | "$tc-c++filt" > "$work/attributed"
   awk -F'\t' '{ total[$2] += $1; part[$2, $3] += $1 }
