@@ -59,10 +59,7 @@ inline std::vector<uint8_t> readWholeFile(const std::string& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-// The repository's dist/ folder, found from this file's place in the tree.
-inline std::string distPath(const char* name) {
-    std::string here = __FILE__;
-    return here.substr(0, here.rfind("/tests/unit/")) + "/dist/" + name;
-}
+// A file of the build's dist/ folder.
+inline std::string distPath(const char* name) { return std::string(TAVO_DIST_DIR) + "/" + name; }
 
 }  // namespace payload_test
