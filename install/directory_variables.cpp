@@ -75,9 +75,14 @@ const String& DirectoryResolver::value(DirectoryVariable variable) {
     return values_[variable];
 }
 
+// A variable the text does not name at its turn would replace nothing, so its
+// value (registry reads, shell queries) is not looked up: the result is the
+// same, and the per-file destinations cost no system calls.
 void DirectoryResolver::expand(String& text) {
-    for (int32_t v = 0; v < DirectoryVariableCount; v++) value(DirectoryVariable(v));
-    replaceDirectoryVariables(text, values_);
+    for (int32_t v = 0; v < DirectoryVariableCount; v++) {
+        if (text.find(variableNames[v], 0, String::IgnoreCase) < 0) continue;
+        text.replaceAll(variableNames[v], value(DirectoryVariable(v)).text(), String::IgnoreCase);
+    }
 }
 
 String DirectoryResolver::chainValue(DirectoryVariable variable) {

@@ -92,7 +92,8 @@ class DirectoryResolver {
 public:
     explicit DirectoryResolver(DirectorySource& source) : source_(source), known_{} {}
     const String& value(DirectoryVariable variable);
-    // replaceDirectoryVariables with every value.
+    // replaceDirectoryVariables with every value; only the variables the
+    // text names at their turn are looked up.
     void expand(String& text);
 
 private:
@@ -120,7 +121,7 @@ String deviceDirFrom(const String& devicePath, bool expanded, const String& syst
 
 // --- Windows only (install/directory_variables_win32.cpp) ---
 
-// Rewrites `text` in place with the 28 values, all found afresh.
+// Rewrites `text` in place with the 28 values; those it names are found afresh.
 void ExpandDirectoryVariables(String& text);
 // One value, found afresh.
 String DirectoryValue(DirectoryVariable variable);

@@ -48,8 +48,7 @@ int firstPartFromFile(const DataRegionSource& source, Assembly& a) {
     return 0;
 }
 
-// Makes the region a buffer of its own, so that volumes can be added to it
-// and the unpacker can replace it.
+// Makes the region a buffer of its own, so that volumes can be added to it.
 void ownBuffer(Assembly& a) {
     if (a.owned) return;
     a.owned = (uint8_t*)allocateOrStop(a.length > 0 ? (size_t)a.length : 1);
@@ -106,12 +105,16 @@ int gatherStoredBytes(const DataRegionSource& source, DataRegionHost& host, Asse
     return readVolumes(source, host, a);
 }
 
+// Straight from where the stored bytes lie (the mapped section, too): a copy
+// of them would only add to the peak memory.
 int unpackRegion(DataRegionHost& host, Assembly& a) {
     host.setProgressStatus(29, 40);
-    ownBuffer(a);
-    int32_t size = a.length;
-    if (!Unpack(a.owned, size)) return 60;
-    a.bytes = a.owned;
+    uint8_t* unpacked;
+    int32_t size;
+    if (!UnpackToNewBuffer(a.bytes, a.length, unpacked, size)) return 60;
+    free(a.owned);
+    a.owned = unpacked;
+    a.bytes = unpacked;
     a.length = size;
     host.holdStatus();
     return 0;

@@ -306,15 +306,24 @@ bool readPrefix(const uint8_t* block, int32_t size, int32_t& unpackedSize) {
 
 }  // namespace
 
-bool Unpack(uint8_t*& block, int32_t& size) {
-    int32_t outSize;
-    if (!readPrefix(block, size, outSize)) return false;
-    uint8_t* out = (uint8_t*)malloc(outSize > 0 ? (size_t)outSize : 1);
-    if (!out) return false;
-    if (outSize > 0 && !unpackStream(block, size, out, outSize)) {
-        free(out);
+bool UnpackToNewBuffer(const uint8_t* block, int32_t size, uint8_t*& out, int32_t& outSize) {
+    int32_t declared;
+    if (!readPrefix(block, size, declared)) return false;
+    uint8_t* buffer = (uint8_t*)malloc(declared > 0 ? (size_t)declared : 1);
+    if (!buffer) return false;
+    if (declared > 0 && !unpackStream(block, size, buffer, declared)) {
+        free(buffer);
         return false;
     }
+    out = buffer;
+    outSize = declared;
+    return true;
+}
+
+bool Unpack(uint8_t*& block, int32_t& size) {
+    uint8_t* out;
+    int32_t outSize;
+    if (!UnpackToNewBuffer(block, size, out, outSize)) return false;
     free(block);
     block = out;
     size = outSize;

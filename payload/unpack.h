@@ -22,6 +22,11 @@ static constexpr int32_t PackedBlockPrefixSize = 8;
 // block and never shows a message.
 bool Unpack(uint8_t*& block, int32_t& size);
 
+// The same without touching the packed block, which may be read-only (the
+// mapped section): on success `out` is a new malloc'ed buffer (never null)
+// holding the `outSize` unpacked bytes; on failure both are left as they were.
+bool UnpackToNewBuffer(const uint8_t* block, int32_t size, uint8_t*& out, int32_t& outSize);
+
 // Unpacks the string's bytes; on success the string holds the unpacked bytes
 // instead, on failure it is left as it was.
 bool UnpackInPlace(String& s);

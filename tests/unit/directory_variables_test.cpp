@@ -26,15 +26,20 @@ public:
         system = "C:\\WINDOWS\\system32";
     }
     String shellFolderValue(const char* name, bool allUsers) override {
+        registryReads++;
         auto& table = allUsers ? machineFolders : userFolders;
         auto found = table.find(name);
         return found == table.end() ? String() : String(found->second.c_str());
     }
     String currentVersionValue(const char* name) override {
+        registryReads++;
         auto found = currentVersion.find(name);
         return found == currentVersion.end() ? String() : String(found->second.c_str());
     }
-    String bootDirValue() override { return String(bootDir.c_str()); }
+    String bootDirValue() override {
+        registryReads++;
+        return String(bootDir.c_str());
+    }
     String shellFolderPath(int32_t csidl) override {
         shellQueries++;
         auto found = shell.find(csidl);
@@ -53,6 +58,7 @@ public:
     std::string bootDir, system, systemRoot = "C:\\WINDOWS";
     bool systemRootExpands = true, nt = true;
     int shellQueries = 0;
+    int registryReads = 0;
 };
 
 std::string valueOf(FakeSource& source, DirectoryVariable variable) {
@@ -65,6 +71,34 @@ std::string expanded(FakeSource& source, const char* text) {
     String s(text);
     resolver.expand(s);
     return str(s);
+}
+
+// Only what the text names is looked up; a value that brings in a later
+// variable's name still gets that one looked up and replaced.
+TEST(DirectoryVariables, ExpansionLooksUpOnlyTheNamedVariables) {
+    struct Case {
+        const char* text;
+        const char* result;
+        int registryReads;
+    };
+    const Case cases[] = {
+        {"%InstallDir%\\bin\\", "C:\\Program Files\\App\\bin\\", 0},
+        {"plain.txt", "plain.txt", 0},
+        {"%Temp%\\%WinDir%", "C:\\TEMP\\C:\\WINDOWS", 0},
+        {"%BootDrive%\\x", "C:\\x", 1},
+        // The user's desktop is the fallback of the all-users one.
+        {"%DesktopAllDir%", "C:\\WINDOWS\\Desktop", 2},
+    };
+    for (const Case& c : cases) {
+        FakeSource source;
+        EXPECT_EQ(expanded(source, c.text), c.result) << c.text;
+        EXPECT_EQ(source.registryReads, c.registryReads) << c.text;
+    }
+    FakeSource source;
+    source.installDir = "%MediaDir%\\App";
+    EXPECT_EQ(expanded(source, "%installdir%"), "C:\\WINDOWS\\Media\\App");
+    EXPECT_EQ(source.registryReads, 1);
+    EXPECT_EQ(source.shellQueries, 0);
 }
 
 TEST(DirectoryVariables, NamesInTheirOrder) {

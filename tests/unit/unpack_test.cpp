@@ -107,6 +107,25 @@ Outcome unpackString(const std::vector<uint8_t>& block) {
     return out;
 }
 
+// UnpackToNewBuffer leaves the block alone and, on failure, its outputs too.
+Outcome unpackConst(const std::vector<uint8_t>& block) {
+    const std::vector<uint8_t> before = block;
+    uint8_t* out = nullptr;
+    int32_t outSize = -7;
+    bool ok = UnpackToNewBuffer(block.empty() ? nullptr : block.data(), (int32_t)block.size(), out, outSize);
+    EXPECT_EQ(block, before);
+    Outcome result{ok, ""};
+    if (ok) {
+        EXPECT_NE(out, nullptr);
+        result.bytes = asText(out, outSize);
+    } else {
+        EXPECT_EQ(out, nullptr);
+        EXPECT_EQ(outSize, -7);
+    }
+    free(out);
+    return result;
+}
+
 struct Case {
     const char* name;
     std::vector<uint8_t> block;
@@ -174,6 +193,9 @@ TEST(Unpack, HandBuiltBlocks) {
         Outcome viaString = unpackString(c.block);
         EXPECT_EQ(viaString.ok, c.ok);
         if (c.ok) EXPECT_EQ(viaString.bytes, c.expected);
+        Outcome fromConst = unpackConst(c.block);
+        EXPECT_EQ(fromConst.ok, c.ok);
+        if (c.ok) EXPECT_EQ(fromConst.bytes, c.expected);
     }
 }
 
