@@ -8,7 +8,8 @@
 #
 # The campaign runs each target (or the named ones) for RUNS executions, one
 # process at a time at the lowest priority, and merges what it found into the
-# kept corpus, minimised. Executions reached go to build/fuzz/campaign/NAME.log.
+# kept corpus, minimised. The executions of each campaign are added to
+# build/fuzz/campaign/NAME.runs.
 # TAVO_FUZZ_MAX_SECONDS, when set, also bounds each target's time.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -44,7 +45,9 @@ campaign() {
     nice -n 19 "$target" -runs="$runs" -max_total_time="${TAVO_FUZZ_MAX_SECONDS:-0}" -timeout=10 -print_final_stats=1 \
       -artifact_prefix="build/fuzz/artifacts/$name-" "$work" "$kept" $(seeds_of "$name") \
       >"$work.log" 2>&1 || { tail -n 40 "$work.log"; echo "fuzz campaign: $name failed" >&2; return 1; }
-    grep -E '^stat::number_of_executed_units' "$work.log" || true
+    # Executions of every campaign so far, one line each.
+    sed -n 's/^stat::number_of_executed_units: *//p' "$work.log" >>"$work.runs"
+    echo "fuzz campaign: $name ran $(tail -n 1 "$work.runs") inputs, $(awk '{ s += $1 } END { print s }' "$work.runs") in all campaigns
     # The kept corpus is made again from both, keeping only inputs that add coverage.
     local merged=build/fuzz/campaign/$name.merged
     rm -rf "$merged"
