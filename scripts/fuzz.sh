@@ -5,6 +5,7 @@
 #
 #   bash scripts/fuzz.sh [SECONDS]
 #   bash scripts/fuzz.sh campaign RUNS [NAME...]
+#   bash scripts/fuzz.sh minimise NAME...
 #
 # The campaign runs each target (or the named ones) for RUNS executions, one
 # process at a time at the lowest priority, and merges what it found into the
@@ -47,21 +48,35 @@ campaign() {
       >"$work.log" 2>&1 || { tail -n 40 "$work.log"; echo "fuzz campaign: $name failed" >&2; return 1; }
     # Executions of every campaign so far, one line each.
     sed -n 's/^stat::number_of_executed_units: *//p' "$work.log" >>"$work.runs"
-    echo "fuzz campaign: $name ran $(tail -n 1 "$work.runs") inputs, $(awk '{ s += $1 } END { print s }' "$work.runs") in all campaigns
-    # The kept corpus is made again from both, keeping only inputs that add coverage.
-    local merged=build/fuzz/campaign/$name.merged
-    rm -rf "$merged"
-    mkdir -p "$merged"
-    nice -n 19 "$target" -merge=1 "$merged" "$kept" "$work" >"$work.merge.log" 2>&1
-    rm -rf "$kept"
-    mv "$merged" "$kept"
-    echo "fuzz campaign: $name keeps $(ls "$kept" | wc -l) inputs"
+    echo "fuzz campaign: $name ran $(tail -n 1 "$work.runs") inputs, $(awk '{ s += $1 } END { print s }' "$work.runs") in all campaigns"
+    minimise "$name" "$work"
   done
+}
+
+# Makes the kept corpus of target $1 again from itself and the further
+# corpora given, keeping only inputs that reach code the others do not (hit
+# counts are not told apart, which keeps the corpus to a few hundred files).
+minimise() {
+  local name=$1; shift
+  local target=build/fuzz/tests/fuzz/fuzz-$name kept merged=build/fuzz/campaign/$name.merged
+  kept=$(kept_of "$name")
+  mkdir -p "$kept" build/fuzz/campaign
+  rm -rf "$merged"
+  mkdir -p "$merged"
+  nice -n 19 "$target" -merge=1 -use_counters=0 "$merged" "$kept" "$@" >"build/fuzz/campaign/$name.merge.log" 2>&1
+  rm -rf "$kept"
+  mv "$merged" "$kept"
+  echo "fuzz: $name keeps $(ls "$kept" | wc -l) inputs"
 }
 
 if [ "${1:-}" = campaign ]; then
   shift
   campaign "$@"
+  exit 0
+fi
+if [ "${1:-}" = minimise ]; then
+  shift
+  for name in "$@"; do minimise "$name"; done
   exit 0
 fi
 seconds=${1:-10}
