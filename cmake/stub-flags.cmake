@@ -23,4 +23,4 @@ set(TAVO_STUB_LINK_FLAGS
 
 # Import libraries only: every Windows version has these DLLs.
 set(TAVO_STUB_SYSTEM_LIBS
-  user32 gdi32 shell32 ole32 oleaut32 advapi32 comctl32 kernel32 msvcrt gcc)
+  user32 gdi32 shell32 ole32 oleaut32 advapi32 kernel32 msvcrt gcc)

@@ -53,20 +53,32 @@ uint32_t TickCount();
 uint32_t ElapsedMs(uint32_t startTick);
 void SleepMs(uint32_t ms);
 
-// Loads `library` and looks up `function`. True when both worked: the
+// Loads a system library by its full path in the system directory, so that a
+// copy planted beside the installer or in the working directory is never
+// picked up; its own imports are looked for there first too. A name that
+// already holds a path is loaded as given. Returns the module, null when it
+// cannot be loaded.
+void* LoadSystemLibrary(const char* name);
+
+// Narrows where the process looks for libraries loaded by name to the system
+// directory where the system offers that, else takes the working directory
+// out of the search. Called first thing at entry.
+void NarrowLibrarySearch();
+
+// Loads `library` (LoadSystemLibrary) and looks up `function`. True when both worked: the
 // library then stays loaded for the rest of the run. A missing function
 // releases the library again and gives false with `entry` null; a library
 // that cannot be loaded gives false with `entry` null.
 bool BindFunction(const char* library, const char* function, void*& entry);
 
-// Loads `library` and fills every row of `table` (null for a missing
+// Loads `library` (LoadSystemLibrary) and fills every row of `table` (null for a missing
 // function); the library stays loaded. True when every row without
 // mayBeMissing was found; false when the library cannot be loaded (every
 // entry null) or a required function is missing.
 bool BindFunctions(const char* library, const FunctionTableEntry* table);
 
-// One library, loaded on first use and released when destroyed or when
-// another name is set. Used for the registration entry points of installed
+// One library (LoadSystemLibrary), loaded on first use and released when
+// destroyed or when another name is set. Used for the registration entry points of installed
 // libraries.
 class LateLibrary {
 public:

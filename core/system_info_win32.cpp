@@ -1,6 +1,7 @@
 // The version query, the tick counter and late binding on the Win32 side;
 // the version decisions are core/os_version.cpp's.
 #include <windows.h>
+#include <string.h>
 
 #include "core/clock.h"
 #include "core/os_version.h"
@@ -41,9 +42,33 @@ static void* entryOf(HMODULE module, const char* function) {
     return asEntry(found);
 }
 
+void* LoadSystemLibrary(const char* name) {
+    char path[MAX_PATH + 1];
+    const char* file = name;
+    if (!strpbrk(name, "\\/:")) {
+        UINT length = GetSystemDirectoryA(path, MAX_PATH);
+        size_t nameLength = strlen(name);
+        if (length == 0 || length + 1 + nameLength > MAX_PATH) return nullptr;
+        if (path[length - 1] != '\\') path[length++] = '\\';
+        memcpy(path + length, name, nameLength + 1);
+        file = path;
+    }
+    return LoadLibraryExA(file, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+void NarrowLibrarySearch() {
+    // Both functions are younger than some systems the installer runs on.
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (!kernel) return;
+    if (void* entry = entryOf(kernel, "SetDefaultDllDirectories")) {
+        if (asFunction<decltype(&::SetDefaultDllDirectories)>(entry)(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+    }
+    if (void* entry = entryOf(kernel, "SetDllDirectoryA")) asFunction<decltype(&::SetDllDirectoryA)>(entry)("");
+}
+
 bool BindFunction(const char* library, const char* function, void*& entry) {
     entry = nullptr;
-    HMODULE module = LoadLibraryA(library);
+    HMODULE module = static_cast<HMODULE>(LoadSystemLibrary(library));
     if (!module) return false;
     entry = entryOf(module, function);
     if (entry) return true;
@@ -52,7 +77,7 @@ bool BindFunction(const char* library, const char* function, void*& entry) {
 }
 
 bool BindFunctions(const char* library, const FunctionTableEntry* table) {
-    HMODULE module = LoadLibraryA(library);
+    HMODULE module = static_cast<HMODULE>(LoadSystemLibrary(library));
     bool complete = module != nullptr;
     for (const FunctionTableEntry* row = table; row->name && row->name[0]; row++) {
         *row->entry = module ? entryOf(module, row->name) : nullptr;
@@ -70,7 +95,7 @@ bool LateLibrary::load() {
     if (module_) return true;
     if (tried_) return false;
     tried_ = true;
-    module_ = LoadLibraryA(name_.text());
+    module_ = LoadSystemLibrary(name_.text());
     return module_ != nullptr;
 }
 

@@ -4,6 +4,7 @@
 
 #include <stdlib.h>
 
+#include "core/system_info.h"
 #include "core/system_paths.h"
 #include "driver/command_line.h"
 #include "driver/failure.h"
@@ -64,6 +65,7 @@ void buildStubImage() {
 }  // namespace
 
 extern "C" void TavoEntry() {
+    NarrowLibrarySearch();
     initSystemPaths();
     OleInitialize(nullptr);
     InstanceHandle = GetModuleHandleA(nullptr);

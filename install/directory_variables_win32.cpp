@@ -26,7 +26,7 @@ static void releaseShellLibrary() {
 // Binds on first need; a failed attempt is tried again at the next need.
 static bool bindShellLibrary() {
     if (shellModule) return true;
-    HMODULE module = LoadLibraryA("shell32.dll");
+    HMODULE module = static_cast<HMODULE>(LoadSystemLibrary("shell32.dll"));
     if (!module) return false;
     void* changeNotify = asEntry(GetProcAddress(module, "SHChangeNotify"));
     void* folderPath = asEntry(GetProcAddress(module, "SHGetSpecialFolderPathA"));

@@ -1,10 +1,20 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for the
-# given number of seconds (default 10). Crashes fail the run.
+# Builds the libFuzzer targets with clang (ASan + UBSan), replays every kept
+# corpus (tests/fuzz/corpus/NAME) once, then runs each target for the given
+# number of seconds (default 10). Crashes fail the run.
+#
+#   bash scripts/fuzz.sh [SECONDS]
+#   bash scripts/fuzz.sh campaign RUNS [NAME...]
+#   bash scripts/fuzz.sh minimise NAME...
+#
+# The campaign runs each target (or the named ones) for RUNS executions, one
+# process at a time at the lowest priority, and merges what it found into the
+# kept corpus, minimised. The executions of each campaign are added to
+# build/fuzz/campaign/NAME.runs.
+# TAVO_FUZZ_MAX_SECONDS, when set, also bounds each target's time.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-seconds=${1:-10}
 
 if [ ! -f build/fuzz/build.ninja ]; then
   CXX=clang++ CC=clang cmake -S . -B build/fuzz -G Ninja -DTAVO_FUZZ=ON \
@@ -13,14 +23,85 @@ fi
 cmake --build build/fuzz -j "$(nproc 2>/dev/null || echo 2)"
 
 shopt -s nullglob
+
+# Inputs of the targets: what they start from and what they keep.
+seeds_of() { [ -d "tests/fuzz/seeds/$1" ] && echo "tests/fuzz/seeds/$1"; true; }
+kept_of() { echo "tests/fuzz/corpus/$1"; }
+
+campaign() {
+  local runs=$1; shift
+  local names=("$@")
+  if [ ${#names[@]} -eq 0 ]; then
+    for target in build/fuzz/tests/fuzz/fuzz-*; do
+      target=$(basename "$target")
+      names+=("${target#fuzz-}")
+    done
+  fi
+  mkdir -p build/fuzz/campaign build/fuzz/artifacts
+  for name in "${names[@]}"; do
+    local target=build/fuzz/tests/fuzz/fuzz-$name work=build/fuzz/campaign/$name kept
+    kept=$(kept_of "$name")
+    mkdir -p "$work" "$kept"
+    echo "fuzz campaign: $name for $runs runs"
+    nice -n 19 "$target" -runs="$runs" -max_total_time="${TAVO_FUZZ_MAX_SECONDS:-0}" -timeout=10 -print_final_stats=1 \
+      -artifact_prefix="build/fuzz/artifacts/$name-" "$work" "$kept" $(seeds_of "$name") \
+      >"$work.log" 2>&1 || { tail -n 40 "$work.log"; echo "fuzz campaign: $name failed" >&2; return 1; }
+    # Executions of every campaign so far, one line each.
+    sed -n 's/^stat::number_of_executed_units: *//p' "$work.log" >>"$work.runs"
+    echo "fuzz campaign: $name ran $(tail -n 1 "$work.runs") inputs, $(awk '{ s += $1 } END { print s }' "$work.runs") in all campaigns"
+    minimise "$name" "$work"
+  done
+}
+
+# Makes the kept corpus of target $1 again from itself and the further
+# corpora given, keeping only inputs that reach code the others do not (hit
+# counts are not told apart, which keeps the corpus to a few hundred files).
+minimise() {
+  local name=$1; shift
+  local target=build/fuzz/tests/fuzz/fuzz-$name kept merged=build/fuzz/campaign/$name.merged
+  kept=$(kept_of "$name")
+  mkdir -p "$kept" build/fuzz/campaign
+  rm -rf "$merged"
+  mkdir -p "$merged"
+  nice -n 19 "$target" -merge=1 -use_counters=0 "$merged" "$kept" "$@" >"build/fuzz/campaign/$name.merge.log" 2>&1
+  rm -rf "$kept"
+  mv "$merged" "$kept"
+  echo "fuzz: $name keeps $(ls "$kept" | wc -l) inputs"
+}
+
+if [ "${1:-}" = campaign ]; then
+  shift
+  campaign "$@"
+  exit 0
+fi
+if [ "${1:-}" = minimise ]; then
+  shift
+  for name in "$@"; do minimise "$name"; done
+  exit 0
+fi
+seconds=${1:-10}
+
+for target in build/fuzz/tests/fuzz/fuzz-*; do
+  [ -x "$target" ] || continue
+  name=$(basename "$target")
+  kept=$(kept_of "${name#fuzz-}")
+  [ -d "$kept" ] || continue
+  inputs=("$kept"/*)
+  [ ${#inputs[@]} -gt 0 ] || continue
+  echo "fuzz: $name replays ${#inputs[@]} kept inputs"
+  "$target" "${inputs[@]}" >build/fuzz/$name.replay.log 2>&1 ||
+    { tail -n 40 build/fuzz/$name.replay.log; echo "fuzz: $name failed on its kept corpus" >&2; exit 1; }
+done
+
 for target in build/fuzz/tests/fuzz/fuzz-*; do
   [ -x "$target" ] || continue
   name=$(basename "$target")
   corpus=build/fuzz/corpus/$name
   mkdir -p "$corpus"
-  seeds=tests/fuzz/seeds/${name#fuzz-}
-  [ -d "$seeds" ] || seeds=
+  kept=$(kept_of "${name#fuzz-}")
+  [ -d "$kept" ] || kept=
   echo "fuzz: $name for ${seconds}s"
-  "$target" -max_total_time="$seconds" -print_final_stats=0 "$corpus" $seeds 2>build/fuzz/$name.log ||
+  "$target" -max_total_time="$seconds" -print_final_stats=0 "$corpus" $kept $(seeds_of "${name#fuzz-}") \
+    2>build/fuzz/$name.log ||
     { tail -n 40 build/fuzz/$name.log; echo "fuzz: $name failed" >&2; exit 1; }
 done

@@ -17,6 +17,13 @@ done
 echo "== fuzz targets (short bounded runs)"
 bash scripts/fuzz.sh "${TAVO_FUZZ_SECONDS:-10}"
 
+# The sanitizer tree doubles the host build (several minutes on 2 cores), so
+# it runs on request: TAVO_ASAN_TESTS=1.
+if [ "${TAVO_ASAN_TESTS:-0}" = 1 ]; then
+  echo "== host unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+  bash scripts/asan-tests.sh
+fi
+
 echo "== tests"
 cd build/host
 ctest --output-on-failure -j "$(nproc 2>/dev/null || echo 2)"

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "core/system_info.h"
 #include "driver/failure.h"
 #include "driver/run_settings.h"
 #include "ui/background_layout.h"
@@ -62,8 +63,12 @@ public:
 }  // namespace
 
 void ShowProgressDialog() {
-    // The bar's class lives in the common controls, which must be loaded.
-    InitCommonControls();
+    // The bar's class lives in the common controls, which must be loaded:
+    // from the system directory, since they are no known system library.
+    void* initEntry = nullptr;
+    if (BindFunction("comctl32.dll", "InitCommonControls", initEntry)) {
+        asFunction<decltype(&::InitCommonControls)>(initEntry)();
+    }
     HWND dialog = CreateDialogParamA((HINSTANCE)InstanceHandle, "ProgressDlg", (HWND)BackgroundWindow,
                                      progressProcedure, 0);
     ProgressWindow = dialog;

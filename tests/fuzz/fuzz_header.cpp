@@ -5,10 +5,13 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "core/bytes.h"
+#include "core/checksum.h"
 #include "payload/header.h"
 #include "payload/memory_stream.h"
 #include "payload/settings_reader.h"
 #include "payload/stub_image.h"
+#include "payload/unpack.h"
 
 namespace {
 
@@ -26,9 +29,22 @@ private:
     size_t size_;
 };
 
+// Declared unpacked sizes are kept below this so that a run is not spent
+// allocating and filling gigabytes; the unpacker's own target covers them.
+constexpr uint32_t kLargestDeclared = 1u << 20;
+
+bool declaresHugeBlock(const uint8_t* section, const PayloadHeader& header) {
+    if (header.settingsSize < PackedBlockPrefixSize) return false;
+    uint8_t prefix[PackedBlockPrefixSize];
+    memcpy(prefix, section + header.settingsOffset, sizeof prefix);
+    scramble(prefix, sizeof prefix, header.scrambleKey);
+    return readLE32(prefix) == PackedBlockMagic && readLE32(prefix + 4) > kLargestDeclared;
+}
+
 void readSection(const uint8_t* section, uint32_t available) {
     PayloadHeader header;
     if (readPayloadHeader(section, available, header) != 0) return;
+    if (declaresHugeBlock(section, header)) return;
     uint8_t* block = nullptr;
     int32_t size = 0;
     if (takeSettingsBlock(section, header, block, size) != 0) return;
