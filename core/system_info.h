@@ -60,6 +60,11 @@ void SleepMs(uint32_t ms);
 // cannot be loaded.
 void* LoadSystemLibrary(const char* name);
 
+// Loads an installed component (a COM server) by its full path. The libraries
+// it imports are looked for in its own folder, then in the system directory,
+// never beside the installer. Returns the module, null when it cannot be loaded.
+void* LoadComponentLibrary(const char* path);
+
 // Narrows where the process looks for libraries loaded by name to the system
 // directory where the system offers that, else takes the working directory
 // out of the search. Called first thing at entry.

@@ -56,6 +56,14 @@ void* LoadSystemLibrary(const char* name) {
     return LoadLibraryExA(file, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
+void* LoadComponentLibrary(const char* path) {
+    HMODULE module = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Systems without the search flags refuse them as a bad parameter.
+    if (!module && GetLastError() == ERROR_INVALID_PARAMETER)
+        module = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return module;
+}
+
 void NarrowLibrarySearch() {
     // Both functions are younger than some systems the installer runs on.
     HMODULE kernel = GetModuleHandleA("kernel32.dll");

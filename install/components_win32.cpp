@@ -41,7 +41,7 @@ void releaseKeepingError(IUnknown* object) {
 
 void registerComServer(const String& path) {
     InstallLog += comServerLogStart(path);
-    HMODULE module = LoadLibraryA(path.text());
+    HMODULE module = static_cast<HMODULE>(LoadComponentLibrary(path.text()));
     if ((uintptr_t)module < 32) {
         InstallLog += "LoadLibrary() Failed\r\n";
         return;

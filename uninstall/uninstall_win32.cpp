@@ -283,7 +283,7 @@ void removeStartMenuFolder(const String& productStartMenu, int32_t shortcutMode)
 }
 
 void unregisterComServer(const String& path) {
-    HMODULE module = LoadLibraryA(path.text());
+    HMODULE module = static_cast<HMODULE>(LoadComponentLibrary(path.text()));
     if ((uintptr_t)module >= 32) {
         FARPROC entry = GetProcAddress(module, "DllUnregisterServer");
         if (entry) asFunction<decltype(&::DllUnregisterServer)>(asEntry(entry))();
