@@ -28,6 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using e2e::expectEndedByItself;
+using e2e::waitFor;
 using e2e::kQuietScript;
 using e2e::messageBoxes;
 using e2e::readBytes;
@@ -49,15 +50,6 @@ std::string setting(const char* name, const char* builtIn) {
 
 fs::path manifestPath() { return setting("TAVO_E2E_EXAMPLE_MANIFEST", TAVO_E2E_EXAMPLE_MANIFEST); }
 fs::path productFile(const std::string& name) { return manifestPath().parent_path() / name; }
-
-bool waitFor(const std::function<bool()>& condition, double seconds) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return true;
-}
 
 // The shortcuts below the prefix's user folders, as paths below drive_c/users/<user>/.
 std::set<std::string> shortcuts(const std::string& prefixDir) {
@@ -94,9 +86,7 @@ class Example : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(fs::exists(manifestPath())) << kNotBuilt << manifestPath();
-        ASSERT_TRUE(fs::exists(e2e::robotExe())) << "build the x64 tree: " << e2e::robotExe();
-        ASSERT_TRUE(fs::exists(e2e::stubExe(true))) << "stub not built: " << e2e::stubExe(true);
-        ASSERT_TRUE(prefix.ok());
+        ASSERT_NO_FATAL_FAILURE(e2e::requireRobotStubAndPrefix(prefix));
         keepUserFoldersInPrefix(prefix.dir());
         // Without Wine's desktop integration, which copies every shortcut into
         // the host's menus and desktop.

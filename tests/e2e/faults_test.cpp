@@ -34,6 +34,7 @@ namespace {
 
 using e2e::bytesOf;
 using e2e::expectEndedByItself;
+using e2e::waitFor;
 using e2e::messageBoxes;
 using e2e::readText;
 using e2e::writeBytes;
@@ -67,15 +68,6 @@ std::string formatted(const std::string& format, const std::string& argument) {
 }
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-bool waitFor(const std::function<bool()>& condition, double seconds) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
-}
 
 // Deterministic filler that the packer cannot shrink much.
 Bytes noise(size_t size, uint32_t seed) {
@@ -173,9 +165,7 @@ std::vector<pid_t> processesRunning(const std::string& hostPath) {
 class Faults : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(fs::exists(e2e::robotExe())) << "build the x64 tree: " << e2e::robotExe();
-    ASSERT_TRUE(fs::exists(e2e::stubExe(true))) << "stub not built: " << e2e::stubExe(true);
-    ASSERT_TRUE(prefix.ok());
+    ASSERT_NO_FATAL_FAILURE(e2e::requireRobotStubAndPrefix(prefix));
   }
 
   std::string host(const std::string& windowsPath) const { return prefix.unixPath(windowsPath); }

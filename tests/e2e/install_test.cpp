@@ -41,6 +41,7 @@ namespace {
 
 using e2e::bytesOf;
 using e2e::expectEndedByItself;
+using e2e::waitFor;
 using e2e::kQuietScript;
 using e2e::messageBoxes;
 using e2e::readBytes;
@@ -314,24 +315,13 @@ std::map<std::string, std::string> fileAttributes(const e2e::WinePrefix& prefix,
     return attributes;
 }
 
-bool waitFor(const std::function<bool()>& condition, double seconds) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
-
 const std::string kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const std::string kSharedDllsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
 class Installation : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(fs::exists(e2e::robotExe())) << "build the x64 tree: " << e2e::robotExe();
-        ASSERT_TRUE(fs::exists(e2e::stubExe(true))) << "stub not built: " << e2e::stubExe(true);
-        ASSERT_TRUE(prefix.ok());
+        ASSERT_NO_FATAL_FAILURE(e2e::requireRobotStubAndPrefix(prefix));
     }
 
     e2e::RobotRun runSetup(const std::string& arguments, const std::string& installer = kSetup,

@@ -92,9 +92,7 @@ build::FileEntry fileEntry(const std::string& name, uint32_t kind, uint32_t flag
 class Integration : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(fs::exists(e2e::robotExe())) << "build the x64 tree: " << e2e::robotExe();
-        ASSERT_TRUE(fs::exists(e2e::stubExe(true))) << "stub not built: " << e2e::stubExe(true);
-        ASSERT_TRUE(prefix.ok());
+        ASSERT_NO_FATAL_FAILURE(e2e::requireRobotStubAndPrefix(prefix));
     }
 
     // Makes the installer with the builder's library and runs it with /a;

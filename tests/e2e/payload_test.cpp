@@ -127,9 +127,7 @@ struct PayloadCase {
 class Payload : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(std::filesystem::exists(e2e::robotExe())) << "build the x64 tree: " << e2e::robotExe();
-    ASSERT_TRUE(std::filesystem::exists(e2e::stubExe(true))) << "stub not built: " << e2e::stubExe(true);
-    ASSERT_TRUE(prefix.ok());
+    ASSERT_NO_FATAL_FAILURE(e2e::requireRobotStubAndPrefix(prefix));
   }
 
   void runCases(const std::vector<PayloadCase>& cases) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/test_support.h"
 #include "tests/e2e/wine_prefix.h"
 
 namespace {
@@ -47,9 +48,7 @@ struct StubCase {
 class StubCommandLine : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(std::filesystem::exists(e2e::robotExe())) << "build the x64 tree: " << e2e::robotExe();
-    ASSERT_TRUE(std::filesystem::exists(e2e::stubExe(true))) << "stub not built: " << e2e::stubExe(true);
-    ASSERT_TRUE(prefix.ok());
+    ASSERT_NO_FATAL_FAILURE(e2e::requireRobotStubAndPrefix(prefix));
     ASSERT_TRUE(prefix.copyIn(e2e::stubExe(true), kSetup));
   }
 

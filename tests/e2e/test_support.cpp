@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 namespace e2e {
 
@@ -84,6 +86,21 @@ std::vector<std::string> PrefixChanges::changes() const {
       changes.push_back(change);
   }
   return changes;
+}
+
+bool waitFor(const std::function<bool()>& condition, double seconds) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+void requireRobotStubAndPrefix(const WinePrefix& prefix) {
+  ASSERT_TRUE(std::filesystem::exists(robotExe())) << "build the x64 tree: " << robotExe();
+  ASSERT_TRUE(std::filesystem::exists(stubExe(true))) << "stub not built: " << stubExe(true);
+  ASSERT_TRUE(prefix.ok());
 }
 
 std::string joinedLines(const std::vector<std::string>& lines) {

@@ -1,6 +1,7 @@
 // Small helpers every end-to-end test uses: host files, and what a run showed.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,13 @@ class PrefixChanges {
   PrefixSnapshot before_;
   std::vector<std::string> noise_;
 };
+
+// Polls `condition` every 20 ms until it holds (true) or `seconds` have passed (false).
+bool waitFor(const std::function<bool()>& condition, double seconds);
+
+// What every test that runs an installer needs first: the UI robot and the
+// x64 stub built, and the test's prefix ready. Use with ASSERT_NO_FATAL_FAILURE.
+void requireRobotStubAndPrefix(const WinePrefix& prefix);
 
 // One line per item, for comparisons whose failure shows the whole list.
 std::string joinedLines(const std::vector<std::string>& lines);

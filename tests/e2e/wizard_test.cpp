@@ -111,9 +111,7 @@ std::string controlText(const e2e::Dialog* dialog, unsigned id) {
 class Wizard : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(fs::exists(e2e::robotExe())) << "build the x64 tree: " << e2e::robotExe();
-        ASSERT_TRUE(fs::exists(e2e::stubExe(true))) << "stub not built: " << e2e::stubExe(true);
-        ASSERT_TRUE(prefix.ok());
+        ASSERT_NO_FATAL_FAILURE(e2e::requireRobotStubAndPrefix(prefix));
     }
 
     bool place(const build::Installer& installer) {
