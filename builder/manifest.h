@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "builder/installer_spec.h"
+#include "builder/installer_model.h"
 #include "builder/manifest_fields.h"
 
 namespace build {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "builder/build_observer.h"
-#include "builder/installer_spec.h"
+#include "builder/installer_model.h"
 #include "builder/manifest_keys.h"
 #include "builder/manifest_names.h"
 

@@ -1,6 +1,6 @@
 // The parts of the manifest reader, one per group of tables; used by manifest.cpp.
 #pragma once
-#include "builder/installer_spec.h"
+#include "builder/installer_model.h"
 #include "builder/manifest_fields.h"
 
 namespace build {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "builder/build_observer.h"
-#include "builder/installer_spec.h"
+#include "builder/installer_model.h"
 #include "payload/format.h"
 
 namespace build {

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "builder/build_installer.h"
-#include "builder/installer_spec.h"
+#include "builder/installer_model.h"
 #include "core/bytes.h"
 #include "core/checksum.h"
 #include "payload/format.h"

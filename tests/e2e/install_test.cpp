@@ -30,7 +30,7 @@
 
 #include "builder/build_installer.h"
 #include "builder/default_strings.h"
-#include "builder/installer_spec.h"
+#include "builder/installer_model.h"
 #include "core/bytes.h"
 #include "core/checksum.h"
 #include "payload/format.h"

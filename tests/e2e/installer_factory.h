@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "builder/installer_spec.h"
+#include "builder/installer_model.h"
 #include "builder/pe_append.h"
 #include "payload/format.h"
 

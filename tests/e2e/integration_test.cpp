@@ -15,7 +15,7 @@
 
 #include "builder/build_installer.h"
 #include "builder/default_strings.h"
-#include "builder/installer_spec.h"
+#include "builder/installer_model.h"
 #include "payload/format.h"
 #include "tests/e2e/test_support.h"
 #include "tests/e2e/wine_prefix.h"

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "builder/installer_spec.h"
+#include "builder/installer_model.h"
 #include "core/bytes.h"
 #include "payload/format.h"
 #include "tests/e2e/installer_factory.h"

@@ -13,7 +13,7 @@
 
 #include "builder/build_installer.h"
 #include "builder/default_strings.h"
-#include "builder/installer_spec.h"
+#include "builder/installer_model.h"
 #include "payload/format.h"
 #include "tests/e2e/installer_factory.h"
 #include "tests/e2e/test_support.h"

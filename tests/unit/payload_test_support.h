@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "builder/installer_spec.h"
+#include "builder/installer_model.h"
 #include "payload/pe_section.h"
 
 namespace payload_test {
