@@ -30,19 +30,8 @@ namespace {
 namespace fs = std::filesystem;
 namespace flag = payload::flag;
 using Bytes = std::vector<uint8_t>;
-
-// The file offset of the payload section's data in an installer.
-size_t payloadOffset(const Bytes& image) {
-  size_t pe = readLE32(&image.at(0x3C));
-  size_t count = readLE16(&image.at(pe + 6));
-  size_t table = pe + 24 + readLE16(&image.at(pe + 20));
-  for (size_t i = 0; i < count; ++i) {
-    size_t entry = table + 40 * i;
-    if (memcmp(&image.at(entry), ".tavo", 6) == 0) return readLE32(&image.at(entry + 20));
-  }
-  ADD_FAILURE() << "no payload section";
-  return 0;
-}
+using e2e::noise;
+using e2e::payloadOffset;
 
 // Applies `damage` to the stored data region of an installer that holds it
 // wholly in its section, and stores the checksum of the damaged bytes, so
@@ -56,16 +45,6 @@ void damageRegion(Bytes& image, const std::function<void(uint8_t* region)>& dama
   image.at(start + dataLength - 1);
   damage(&image[start]);
   writeLE32(&image[section + e2e::header::kDataChecksum], payloadChecksum(&image[start], dataLength));
-}
-
-// Deterministic filler that the packer cannot shrink much.
-Bytes noise(size_t size, uint32_t seed) {
-  Bytes bytes(size);
-  for (uint8_t& b : bytes) {
-    seed = seed * 1664525u + 1013904223u;
-    b = uint8_t(seed >> 24);
-  }
-  return bytes;
 }
 
 // How far a run gets before its fault, which decides the folders made by then.

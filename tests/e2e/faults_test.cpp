@@ -42,6 +42,8 @@ using e2e::writeBytes;
 namespace fs = std::filesystem;
 namespace flag = payload::flag;
 using Bytes = std::vector<uint8_t>;
+using e2e::noise;
+using e2e::payloadOffset;
 
 const char kSetup[] = "C:\\tavo\\setup.exe";
 const std::string kProductKey = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
@@ -68,16 +70,6 @@ std::string formatted(const std::string& format, const std::string& argument) {
 }
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-// Deterministic filler that the packer cannot shrink much.
-Bytes noise(size_t size, uint32_t seed) {
-  Bytes bytes(size);
-  for (uint8_t& b : bytes) {
-    seed = seed * 1664525u + 1013904223u;
-    b = uint8_t(seed >> 24);
-  }
-  return bytes;
-}
 
 // A product with a record and a log of its problems, run with a user (no
 // /a) but without wizard pages: one language, no licence, no directory page.

@@ -51,6 +51,8 @@ using e2e::writeBytes;
 namespace fs = std::filesystem;
 namespace flag = payload::flag;
 using Bytes = std::vector<uint8_t>;
+using e2e::noise;
+using e2e::payloadOffset;
 using Lines = std::vector<std::string>;
 
 const char kSetup[] = "C:\\tavo\\setup.exe";
@@ -66,16 +68,6 @@ std::string setting(const char* name, const char* builtIn) {
 std::string holdFileExe() { return setting("TAVO_E2E_HOLD_FILE_EXE", TAVO_E2E_HOLD_FILE_EXE); }
 std::string fixtureDll(const std::string& name) {
     return setting("TAVO_E2E_FIXTURE_DIR", TAVO_E2E_FIXTURE_DIR) + "/" + name;
-}
-
-// Deterministic filler that the packer cannot shrink much.
-Bytes noise(size_t size, uint32_t seed) {
-    Bytes bytes(size);
-    for (uint8_t& b : bytes) {
-        seed = seed * 1664525u + 1013904223u;
-        b = uint8_t(seed >> 24);
-    }
-    return bytes;
 }
 
 // The lines of a CR LF text; the text after the last line break is the last line.
@@ -888,18 +880,6 @@ TEST_F(Installation, MissingVolumeIsAskedForUntilItComes) {
 }
 
 // --- Damaged data ---------------------------------------------------------------------------
-
-// The file offset of the payload section's data in an installer.
-size_t payloadOffset(const Bytes& image) {
-    size_t pe = readLE32(&image.at(0x3C));
-    size_t count = readLE16(&image.at(pe + 6));
-    size_t table = pe + 24 + readLE16(&image.at(pe + 20));
-    for (size_t i = 0; i < count; ++i) {
-        size_t entry = table + 40 * i;
-        if (memcmp(&image.at(entry), ".tavo", 6) == 0) return readLE32(&image.at(entry + 20));
-    }
-    return 0;
-}
 
 // Applies `damage` to the stored DataRegion of an installer whose region lies
 // wholly in the section, and stores the checksum of the damaged bytes, so

@@ -88,6 +88,32 @@ std::vector<std::string> PrefixChanges::changes() const {
   return changes;
 }
 
+std::vector<uint8_t> noise(size_t size, uint32_t seed) {
+  std::vector<uint8_t> bytes(size);
+  for (uint8_t& b : bytes) {
+    seed = seed * 1664525u + 1013904223u;
+    b = uint8_t(seed >> 24);
+  }
+  return bytes;
+}
+
+size_t payloadOffset(const std::vector<uint8_t>& image) {
+  auto le = [&](size_t at, int count) {
+    uint32_t value = 0;
+    for (int i = count - 1; i >= 0; --i) value = value << 8 | image.at(at + i);
+    return size_t(value);
+  };
+  size_t pe = le(0x3C, 4);
+  size_t count = le(pe + 6, 2);
+  size_t table = pe + 24 + le(pe + 20, 2);
+  for (size_t i = 0; i < count; ++i) {
+    size_t entry = table + 40 * i;
+    if (std::equal(image.begin() + entry, image.begin() + entry + 6, ".tavo")) return le(entry + 20, 4);
+  }
+  ADD_FAILURE() << "no payload section";
+  return 0;
+}
+
 bool waitFor(const std::function<bool()>& condition, double seconds) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (!condition()) {

@@ -46,6 +46,13 @@ class PrefixChanges {
   std::vector<std::string> noise_;
 };
 
+// Deterministic filler that the packer cannot shrink much.
+std::vector<uint8_t> noise(size_t size, uint32_t seed);
+
+// The file offset of the payload section's data in an installer image
+// (a test failure and 0 when it has none).
+size_t payloadOffset(const std::vector<uint8_t>& image);
+
 // Polls `condition` every 20 ms until it holds (true) or `seconds` have passed (false).
 bool waitFor(const std::function<bool()>& condition, double seconds);
 
