@@ -6,15 +6,29 @@
 #   bash scripts/fuzz.sh [SECONDS]
 #   bash scripts/fuzz.sh campaign RUNS [NAME...]
 #   bash scripts/fuzz.sh minimise NAME...
+#   bash scripts/fuzz.sh totals
 #
 # The campaign runs each target (or the named ones) for RUNS executions, one
 # process at a time at the lowest priority, and merges what it found into the
-# kept corpus, minimised. The executions of each campaign are added to
-# build/fuzz/campaign/NAME.runs.
+# kept corpus, minimised. Each finished campaign adds a line (date, target,
+# executions) to tests/fuzz/campaigns.tsv, which is kept with the corpora;
+# totals sums it per target. A campaign that finds something fails and adds
+# nothing: its executions count once the finding is mended and it runs again.
 # TAVO_FUZZ_MAX_SECONDS, when set, also bounds each target's time.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+
+record=tests/fuzz/campaigns.tsv
+
+totals() {  # target and executions of all its campaigns, a line each
+  awk -F '\t' '!/^#/ && NF == 3 { s[$2] += $3 } END { for (n in s) print n, s[n] }' "$record" | sort
+}
+
+if [ "${1:-}" = totals ]; then
+  totals
+  exit 0
+fi
 
 if [ ! -f build/fuzz/build.ninja ]; then
   CXX=clang++ CC=clang cmake -S . -B build/fuzz -G Ninja -DTAVO_FUZZ=ON \
@@ -46,9 +60,10 @@ campaign() {
     nice -n 19 "$target" -runs="$runs" -max_total_time="${TAVO_FUZZ_MAX_SECONDS:-0}" -timeout=10 -print_final_stats=1 \
       -artifact_prefix="build/fuzz/artifacts/$name-" "$work" "$kept" $(seeds_of "$name") \
       >"$work.log" 2>&1 || { tail -n 40 "$work.log"; echo "fuzz campaign: $name failed" >&2; return 1; }
-    # Executions of every campaign so far, one line each.
-    sed -n 's/^stat::number_of_executed_units: *//p' "$work.log" >>"$work.runs"
-    echo "fuzz campaign: $name ran $(tail -n 1 "$work.runs") inputs, $(awk '{ s += $1 } END { print s }' "$work.runs") in all campaigns"
+    local ran
+    ran=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work.log")
+    printf '%s\t%s\t%s\n' "$(date -u +%F)" "$name" "$ran" >>"$record"
+    echo "fuzz campaign: $name ran $ran inputs, $(totals | awk -v n="$name" '$1 == n { print $2 }') in all campaigns"
     minimise "$name" "$work"
   done
 }
