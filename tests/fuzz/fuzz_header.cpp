@@ -31,7 +31,7 @@ private:
 
 // Declared unpacked sizes are kept below this so that a run is not spent
 // allocating and filling gigabytes; the unpacker's own target covers them.
-constexpr uint32_t kLargestDeclared = 1u << 20;
+constexpr uint32_t kLargestDeclared = 1u << 16;
 
 bool declaresHugeBlock(const uint8_t* section, const PayloadHeader& header) {
     if (header.settingsSize < PackedBlockPrefixSize) return false;
