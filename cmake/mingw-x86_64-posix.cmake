@@ -1,5 +1,6 @@
 # The x86_64 mingw compilers with POSIX threads, which GoogleTest needs; only
-# the Windows test program is built with them (the stub uses the default ones).
+# the Windows test program is built with them (the stub and the other Windows
+# programs use clang: cmake/clang-mingw.cmake).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)

@@ -27,8 +27,8 @@ extern "C" void __cxa_pure_virtual() { InternalFatal("core", 2295); }
 
 #if defined(__i386__)
 // The compiler emits these calls only while generating code, after the link-time
-// optimiser has decided what is used: hence "used" and "externally_visible".
-#define TAVO_LIBCALL extern "C" __attribute__((used, externally_visible))
+// optimiser has decided what is used: hence "used".
+#define TAVO_LIBCALL extern "C" __attribute__((used))
 
 TAVO_LIBCALL uint64_t __udivdi3(uint64_t a, uint64_t b) {
     uint64_t r;

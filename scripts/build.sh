@@ -7,16 +7,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=$(nproc 2>/dev/null || echo 2)
 
-configure() {  # dir [cmake args...]
-  local dir=$1; shift
-  if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-  fi
-}
+. scripts/configure.sh
 
-configure build/x86 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
-configure build/x64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
-configure build/host
+configure_tree build/x86 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+configure_tree build/x64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+configure_tree build/host
 cmake --build build/x86 -j "$jobs"
 cmake --build build/x64 -j "$jobs"
 # The Windows test program of the platform services: its own tree, because

@@ -39,14 +39,11 @@ if [ ! -x /usr/bin/time ] || [ ! -f /usr/include/lzma.h ]; then
 fi
 
 # --- Release builds of what is measured ---------------------------------------------------------
-configure() {  # dir [cmake args...]
-  local dir=$1; shift
-  [ -f "$dir/build.ninja" ] || cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-}
+. scripts/configure.sh
 say "building (Release)"
-configure build/bench
-configure build/x86 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
-configure build/x64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+configure_tree build/bench
+configure_tree build/x86 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+configure_tree build/x64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
 {
   cmake --build build/x86 --target tavo-stub
   cmake --build build/x64 --target tavo-stub tavo-wine-floor
@@ -184,7 +181,8 @@ row "Stub size, x64" "$x64 B" "64 KiB = 65536 B" "$(calc %.2f "$x64 / 65536")x" 
 
 # What takes the room in the x86 stub, by module (scripts/stub-size.sh tells more).
 echo
-echo "What takes the room in the x86 stub (bytes in memory; headers, imports and relocations aside):"
+echo "What takes the room in the x86 stub (bytes in memory, by module, from a link without link-time"
+echo "optimisation, which is bigger but shares the room alike; headers and relocations aside):"
 echo
 echo "| Module | Total | Code | Data |"
 echo "| --- | ---: | ---: | ---: |"

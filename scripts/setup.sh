@@ -5,6 +5,7 @@ set -u
 
 packages=(
   cmake ninja-build g++ clang make
+  lld llvm           # the stub: clang links it with link-time optimisation
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libtomlplusplus-dev libcli11-dev zlib1g-dev gzip
