@@ -3,78 +3,17 @@
 #include <algorithm>
 #include <cstring>
 
+#include "builder/pe_layout.h"
 #include "core/bytes.h"
 #include "payload/format.h"
 
 namespace build {
 namespace {
 
-constexpr uint32_t kSectionEntrySize = 40;
 constexpr uint32_t kSectionCharacteristics = 0x40000040;  // initialised data, readable
 constexpr uint32_t kSecurityDirectory = 4;
 // The stub refuses an image whose section count is outside this range.
 constexpr uint32_t kMinSections = 4, kMaxSections = 99;
-
-uint64_t alignUp(uint64_t value, uint32_t alignment) {
-    return (value + alignment - 1) / alignment * alignment;
-}
-
-bool isPowerOfTwo(uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
-
-// Offsets of the header fields this file reads or writes.
-struct PeLayout {
-    uint32_t pe = 0;            // "PE\0\0"
-    uint32_t optional = 0;      // optional header
-    uint32_t table = 0;         // section table
-    uint32_t sectionCount = 0;
-    bool plus = false;          // PE32+
-    uint32_t sectionAlignment = 0, fileAlignment = 0, sizeOfHeaders = 0;
-
-    uint32_t checksumOffset() const { return optional + 64; }
-    uint32_t sizeOfImageOffset() const { return optional + 56; }
-    uint32_t initialisedDataOffset() const { return optional + 8; }
-    uint32_t directoryCountOffset() const { return optional + (plus ? 108 : 92); }
-    uint32_t directoryOffset(uint32_t index) const { return optional + (plus ? 112 : 96) + 8 * index; }
-};
-
-class Reader {
-public:
-    explicit Reader(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
-    bool has(uint64_t offset, uint64_t count) const { return offset + count <= bytes_.size(); }
-    uint32_t u16(uint32_t offset) const { return need(offset, 2), readLE16(&bytes_[offset]); }
-    uint32_t u32(uint32_t offset) const { return need(offset, 4), readLE32(&bytes_[offset]); }
-
-private:
-    void need(uint64_t offset, uint64_t count) const {
-        if (!has(offset, count)) throw PeError("the stub is not a PE image: its headers are cut short");
-    }
-    const std::vector<uint8_t>& bytes_;
-};
-
-PeLayout readLayout(const std::vector<uint8_t>& image) {
-    Reader r(image);
-    if (!r.has(0, 0x40) || image[0] != 'M' || image[1] != 'Z') throw PeError("the stub is not a PE image (no MZ header)");
-    PeLayout l;
-    l.pe = r.u32(0x3C);
-    // The stub reads only the low 16 bits and accepts 0x40 to 0x1000.
-    if (l.pe < 0x40 || l.pe > 0x1000) throw PeError("the stub's PE header offset is outside 0x40..0x1000");
-    if (r.u32(l.pe) != 0x00004550) throw PeError("the stub is not a PE image (no PE signature)");
-    l.sectionCount = r.u16(l.pe + 6);
-    l.optional = l.pe + 24;
-    l.table = l.optional + r.u16(l.pe + 20);
-    uint32_t magic = r.u16(l.optional);
-    if (magic != 0x10B && magic != 0x20B) throw PeError("the stub is neither PE32 nor PE32+");
-    l.plus = magic == 0x20B;
-    l.sectionAlignment = r.u32(l.optional + 32);
-    l.fileAlignment = r.u32(l.optional + 36);
-    l.sizeOfHeaders = r.u32(l.optional + 60);
-    if (!isPowerOfTwo(l.fileAlignment) || !isPowerOfTwo(l.sectionAlignment) ||
-        l.sectionAlignment < l.fileAlignment)
-        throw PeError("the stub's section and file alignments are not usable");
-    if (!r.has(l.table, uint64_t(kSectionEntrySize) * l.sectionCount))
-        throw PeError("the stub's section table is cut short");
-    return l;
-}
 
 struct ImageExtent {
     uint64_t virtualEnd = 0;    // end of the last section in memory
@@ -83,7 +22,7 @@ struct ImageExtent {
 };
 
 ImageExtent measureSections(const std::vector<uint8_t>& image, const PeLayout& l) {
-    Reader r(image);
+    PeReader r(image);
     ImageExtent e;
     for (uint32_t i = 0; i < l.sectionCount; ++i) {
         uint32_t entry = l.table + kSectionEntrySize * i;
@@ -112,7 +51,7 @@ void checkFreeSlot(const std::vector<uint8_t>& image, const PeLayout& l, const I
 }
 
 void checkUnsigned(const std::vector<uint8_t>& image, const PeLayout& l) {
-    Reader r(image);
+    PeReader r(image);
     if (r.u32(l.directoryCountOffset()) <= kSecurityDirectory) return;
     if (r.u32(l.directoryOffset(kSecurityDirectory)) != 0 || r.u32(l.directoryOffset(kSecurityDirectory) + 4) != 0)
         throw PeError("the stub is signed; appending a section would break the signature");
@@ -146,7 +85,7 @@ std::vector<uint8_t> appendPayloadSection(const std::vector<uint8_t>& stub, cons
     checkFreeSlot(stub, l, e);
     checkUnsigned(stub, l);
 
-    Reader r(stub);
+    PeReader r(stub);
     AppendedSection s;
     uint64_t address = alignUp(std::max<uint64_t>(e.virtualEnd, r.u32(l.sizeOfImageOffset())), l.sectionAlignment);
     uint64_t offset = alignUp(std::max<uint64_t>(stub.size(), e.rawEnd), l.fileAlignment);

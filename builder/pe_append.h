@@ -1,17 +1,12 @@
 // Appending the payload section `.tavo` to a stub executable (PE32 or PE32+).
 #pragma once
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-namespace build {
+#include "builder/pe_layout.h"
 
-// A stub that cannot take the section: not a PE image, no free slot in the
-// section table, a signed image.
-struct PeError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
+namespace build {
 
 // Where the new section ended up.
 struct AppendedSection {

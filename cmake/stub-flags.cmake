@@ -1,5 +1,6 @@
 # Size habits for the stub: no C runtime start-up, no unwinding tables, dead code
-# removed at link time, stripped. The stub enters at TavoEntry (driver/entry_win32.cpp).
+# removed at link time, stripped. The stub enters at TavoBoot (boot/boot_win32.cpp),
+# which goes on to TavoEntry (driver/entry_win32.cpp).
 # clang's -Oz with link-time optimisation (lld links it; GNU ld for PE cannot)
 # makes the stub a fifth smaller than gcc's -Os; the other flags hold for both.
 set(TAVO_STUB_TARGET_FLAGS
@@ -14,9 +15,9 @@ else()
 endif()
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-  set(TAVO_STUB_ENTRY _TavoEntry)
+  set(TAVO_STUB_ENTRY _TavoBoot)
 else()
-  set(TAVO_STUB_ENTRY TavoEntry)
+  set(TAVO_STUB_ENTRY TavoBoot)
 endif()
 
 set(TAVO_STUB_LINK_FLAGS

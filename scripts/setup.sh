@@ -11,7 +11,8 @@ packages=(
   libtomlplusplus-dev libcli11-dev zlib1g-dev gzip
   mingw-w64-tools    # widl: the type library of the end-to-end tests
   fonts-dejavu-core  # the font the example product ships
-  liblzma-dev time   # the figures: xz -9 beside the packer, the peak memory
+  liblzma-dev        # tavo-squeeze packs the stubs; the figures show xz -9 beside the packer
+  time               # the figures: the peak memory
 )
 # wine64 goes in separately, without recommends (they pull in 32-bit parts).
 wine_packages=(wine64)

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# What takes the room in the stubs: both stubs' sizes and sections, then, per
+# What takes the room in the stubs: both stubs' sizes and sections, shipped
+# and as linked (before tavo-squeeze packs their code and data), then, per
 # stub, what each module and source file costs and the biggest functions and
 # data. The stubs are relinked unstripped (with a map) from the build trees of
 # scripts/build.sh; the shipped files in dist/ are not touched.
@@ -49,11 +50,12 @@ module_totals() {  # map file, members file ("member module" lines)
       if (f ~ /\.res$/ || $2 == ".rsrc") return "resources"
       if (f ~ /libgcc/) return "libgcc"
       if (f ~ /^lib[a-z0-9_]+s[0-9]+\.o$|^lib[a-z0-9_]+_defs[0-9]+\.o$|__head_|^lib[a-z0-9_]+_a_iname/) return "imports"
+      if (f ~ /boot_win32/) return "boot"
       if (f ~ /tavo-stub\.dir/) return "driver"
       return "other"
     }
     {
-      m = module($3); kind = $2 == ".text" ? "code" : "data"
+      m = module($3); kind = ($2 == ".text" || $2 == ".boot") ? "code" : "data"
       total[m] += $1; part[m, kind] += $1
       if (m !~ /^(imports|resources|other|libgcc)$/) {
         o = $3; sub(/\.cpp\.obj$/, "", o); sub(/.*\//, "", o)
@@ -71,11 +73,11 @@ sections() {  # exe prefix
     /^ +[0-9]+ / { printf "  %-10s %8d bytes in memory\n", $2, hex($3) }'
 }
 
-echo "== stubs"
-for arch in x86 x64; do
-  exe=dist/tavo-stub-$arch.exe
+echo "== stubs: shipped (code and data packed), then as linked"
+for exe in dist/tavo-stub-x86.exe dist/tavo-stub-x64.exe dist/linked/tavo-stub-x86.exe dist/linked/tavo-stub-x64.exe; do
   if [ ! -f "$exe" ]; then echo "$exe: missing (run scripts/build.sh)"; continue; fi
-  stat -c %s "$exe" | awk -v f="$exe" '{ printf "%-24s %8d bytes (%.1f KiB)\n", f, $1, $1 / 1024 }'
+  stat -c %s "$exe" | awk -v f="$exe" '{ printf "%-31s %8d bytes (%.1f KiB)\n", f, $1, $1 / 1024 }'
+  case $exe in *x86*) arch=x86 ;; *) arch=x64 ;; esac
   sections "$exe" "$(prefix_of $arch)"
 done
 
@@ -105,11 +107,12 @@ for arch in x86 x64; do
   plain=$link
   for lib in "$build"/*/libtavo_*.a; do
     rel=${lib#$build/}; dir=$(dirname "$rel")
+    case " $link " in *" $rel "*) ;; *) continue ;; esac  # a module the stub does not link
     (cd "$build" && rm -f "$out/$rel" && "$tc-ar" rcs "$out/$rel" $(ls "$out/$dir/CMakeFiles/$(basename "$rel" .a | sed 's/^lib//').dir/"*.obj))
     plain=${plain// $rel / $out/$rel }
     m=$(basename "$rel" .a); "$tc-ar" t "$build/$out/$rel" | sed "s/\$/ ${m#libtavo_}/"
   done > "$work/members"
-  for obj in entry_win32 runtime_win32; do
+  for obj in entry_win32 runtime_win32 __/boot/boot_win32; do
     o=driver/CMakeFiles/tavo-stub.dir/$obj.cpp.obj
     plain=${plain// $o / $out/$o }
   done

@@ -161,7 +161,10 @@ void mergeSectionsBeforeLast(Bytes& image) {
   PeHeaders h(image);
   size_t first = h.entry(0), last = h.entry(h.count - 1);
   uint32_t base = readLE32(&image[first + 12]);
-  uint32_t firstRaw = readLE32(&image[first + 20]);
+  // Where the sections' bytes begin in the file (a section may have none).
+  uint32_t firstRaw = UINT32_MAX;
+  for (size_t slot = 0; slot < h.count; ++slot)
+    if (readLE32(&image[h.entry(slot) + 16])) firstRaw = std::min(firstRaw, readLE32(&image[h.entry(slot) + 20]));
   uint32_t lastAddress = readLE32(&image[last + 12]);
 
   // The merged section holds the memory image from the first section up to

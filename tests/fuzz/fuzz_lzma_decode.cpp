@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "core/lzma_decode.h"
+#include "boot/lzma_decode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 3) return 0;

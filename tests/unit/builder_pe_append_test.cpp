@@ -131,8 +131,10 @@ TEST(BuilderPeAppend, RefusesAStubWithoutRoomForAnEntry) {
     uint32_t pe = readLE32(&stub[0x3C]);
     uint32_t table = pe + 24 + readLE16(&stub[pe + 20]);
     uint32_t count = readLE16(&stub[pe + 6]);
-    // Pretend the first section's data starts right after the table.
-    writeLE32(&stub[table + 20], table + 40 * count);
+    // Pretend the first section data in the file starts right after the table.
+    uint32_t first = table;
+    while (readLE32(&stub[first + 16]) == 0) first += 40;  // sections without bytes in the file
+    writeLE32(&stub[first + 20], table + 40 * count);
     try {
         build::appendPayloadSection(stub, pattern(10, 6), {}, false);
         FAIL() << "expected PeError";

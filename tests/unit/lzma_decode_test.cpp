@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/lzma_decode.h"
+#include "boot/lzma_decode.h"
 
 namespace {
 

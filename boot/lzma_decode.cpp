@@ -1,4 +1,4 @@
-#include "core/lzma_decode.h"
+#include "boot/lzma_decode.h"
 
 namespace {
 
