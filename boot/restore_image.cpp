@@ -56,7 +56,8 @@ bool headerHolds(const uint8_t* s, uint32_t size) {
 }
 
 // Adds `delta` to every field the relocation blocks name. Types 0 (padding),
-// 3 (32-bit) and 10 (64-bit) occur in images for x86 and x86-64.
+// 3 (32-bit) and 10 (64-bit) occur in images for x86 and x86-64; a 32-bit
+// boot restores x86 images only and leaves out the 64-bit kind.
 bool relocate(uint8_t* image, uint32_t imageSize, const uint8_t* blocks, uint32_t size, uint64_t delta) {
     uint32_t at = 0;
     while (at < size) {
@@ -69,7 +70,7 @@ bool relocate(uint8_t* image, uint32_t imageSize, const uint8_t* blocks, uint32_
             if (type == 0) continue;
             if (type == 3 && fits(target, 4, imageSize)) {
                 put32(image + target, get32(image + target) + (uint32_t)delta);
-            } else if (type == 10 && fits(target, 8, imageSize)) {
+            } else if (type == 10 && sizeof(void*) == 8 && fits(target, 8, imageSize)) {
                 put64(image + target, get64(image + target) + delta);
             } else {
                 return false;
