@@ -301,101 +301,114 @@ uint32_t addressSlot(const Image& image) {
     throw PeError("the stub has no .boot section");
 }
 
-}  // namespace
-
-uint32_t bootPackedAddress(const std::vector<uint8_t>& stub) {
-    Image image = readImage(stub, /*squeezedToo=*/true);
-    return readLE32(&stub[addressSlot(image)]);
-}
-
-std::vector<uint8_t> squeezeStub(const std::vector<uint8_t>& linked, const std::string& message,
-                                 SqueezeReport* report) {
-    Image image = readImage(linked);
+// The boot section, when the image is one the boot can restore.
+const Section* checkSqueezable(const Image& image) {
     const PeLayout& l = image.layout;
-    PeReader r(linked);
     if (image.directory(kSecurityDirectory).start != 0) throw PeError("the stub is signed; squeeze it before signing");
-    const Section* boot = image.sectionAt(r.u32(l.entryPointOffset()));
+    const Section* boot = image.sectionAt(PeReader(image.bytes).u32(l.entryPointOffset()));
     if (!boot || boot->name != ".boot") throw PeError("the stub's entry point is not in a .boot section");
-    uint32_t slotInBoot = addressSlot(image) - boot->rawOffset;
+    addressSlot(image);
     for (uint32_t d = 0; d < 16; ++d) {
         Range dir = image.directory(d);
         const Section* s = dir.start ? image.sectionAt(dir.start) : nullptr;
         if (s && s->packed && d != kImportDirectory && d != kIatDirectory)
             throw PeError("the stub's header data " + std::to_string(d) + " lies in section " + s->name);
     }
-    std::vector<Range> importTablesFound;
-    std::vector<Import> imports = readImports(image, importTablesFound);
+    return boot;
+}
 
-    // The address tables stay in place for the loader to fill; the restore
-    // leaves them alone.
-    uint32_t thunkSize = l.plus ? 8 : 4;
-    std::vector<Range> tables;
-    for (const Import& import : imports)
-        tables.push_back({import.addressTable,
-                          import.addressTable + uint32_t(import.functions.size() + 1) * thunkSize});
+struct Region {
+    Range range;
+    uint32_t protection;
+    bool code;
+    uint32_t size() const { return range.end - range.start; }
+};
 
-    struct Region {
-        Range range;
-        uint32_t protection;
-        bool code;
-    };
+// What goes where: the regions to pack (the packed sections' bytes without the
+// import address tables, which the loader fills), the relocations inside and
+// outside them, the imports that move to `.packed`.
+struct Plan {
+    std::vector<Import> imports;
+    std::vector<Range> oldImportTables;
     std::vector<Region> regions;
+    std::vector<Relocation> packedRelocations, plainRelocations;
+};
+
+Plan planSqueeze(const Image& image) {
+    Plan plan;
+    plan.imports = readImports(image, plan.oldImportTables);
+    uint32_t thunkSize = image.layout.plus ? 8 : 4;
+    std::vector<Range> addressTables;
+    for (const Import& import : plan.imports)
+        addressTables.push_back(
+            {import.addressTable, import.addressTable + uint32_t(import.functions.size() + 1) * thunkSize});
     for (const Section& s : image.sections) {
         if (!s.packed) continue;
-        for (Range piece : subtract({s.address, s.address + s.initialised()}, tables))
-            regions.push_back({piece, protectionOf(s.characteristics), (s.characteristics & kExecute) != 0});
+        for (Range piece : subtract({s.address, s.address + s.initialised()}, addressTables))
+            plan.regions.push_back({piece, protectionOf(s.characteristics), (s.characteristics & kExecute) != 0});
     }
-    if (regions.size() > pi::kMaxRegions) throw PeError("the stub has too many sections to pack");
+    if (plan.regions.size() > pi::kMaxRegions) throw PeError("the stub has too many sections to pack");
 
-    std::vector<Relocation> packedRelocations, plainRelocations;
     for (Relocation rel : readRelocations(image)) {
-        bool inRegion = std::any_of(regions.begin(), regions.end(), [&](const Region& g) {
+        bool inRegion = std::any_of(plan.regions.begin(), plan.regions.end(), [&](const Region& g) {
             return rel.address >= g.range.start && rel.address < g.range.end;
         });
         const Section* s = image.sectionAt(rel.address);
         if (!inRegion && s && s->packed) throw PeError("the stub relocates an import address table entry");
-        (inRegion ? packedRelocations : plainRelocations).push_back(rel);
+        (inRegion ? plan.packedRelocations : plan.plainRelocations).push_back(rel);
     }
+    return plan;
+}
 
-    // The unpacked bytes: the regions, the longest code region filtered, then
-    // the packed relocations.
-    std::vector<uint8_t> unpacked;
+// The bytes the stream holds: the regions, the longest code region filtered,
+// then the packed relocations.
+struct Unpacked {
+    std::vector<uint8_t> bytes;
     const Region* code = nullptr;
+    uint32_t relocationsAt = 0;
+};
+
+Unpacked unpackedBytes(const Image& image, const Plan& plan) {
+    Unpacked u;
     uint32_t codeAt = 0;
-    for (const Region& g : regions) {
-        uint32_t size = g.range.end - g.range.start;
-        if (g.code && (!code || size > code->range.end - code->range.start)) {
-            code = &g;
-            codeAt = (uint32_t)unpacked.size();
+    for (const Region& g : plan.regions) {
+        if (g.code && (!u.code || g.size() > u.code->size())) {
+            u.code = &g;
+            codeAt = (uint32_t)u.bytes.size();
         }
-        append(unpacked, &linked[image.offsetOf(g.range.start, size)], size);
+        append(u.bytes, &image.bytes[image.offsetOf(g.range.start, g.size())], g.size());
     }
     // The import tables move to `.packed`: their old places pack better as zeros.
-    for (Range t : importTablesFound) {
+    for (Range t : plan.oldImportTables) {
         uint32_t at = 0;
-        for (const Region& g : regions) {
+        for (const Region& g : plan.regions) {
             for (uint32_t a = std::max(t.start, g.range.start); a < std::min(t.end, g.range.end); ++a)
-                unpacked[at + (a - g.range.start)] = 0;
-            at += g.range.end - g.range.start;
+                u.bytes[at + (a - g.range.start)] = 0;
+            at += g.size();
         }
     }
-    if (code) FilterCode(&unpacked[codeAt], code->range.end - code->range.start, true);
-    uint32_t relocationsAt = (uint32_t)unpacked.size();
-    std::vector<uint8_t> packedBlocks = relocationBlocks(packedRelocations);
-    append(unpacked, packedBlocks.data(), packedBlocks.size());
+    if (u.code) FilterCode(&u.bytes[codeAt], u.code->size(), true);
+    u.relocationsAt = (uint32_t)u.bytes.size();
+    std::vector<uint8_t> blocks = relocationBlocks(plan.packedRelocations);
+    append(u.bytes, blocks.data(), blocks.size());
+    return u;
+}
 
-    std::vector<uint8_t> stream;
-    uint8_t properties = smallestStream(unpacked, stream);
+struct PackedSection {
+    uint32_t address = 0;
+    std::vector<uint8_t> bytes;
+    uint32_t importsAt = 0;  // in `bytes`
+};
 
-    // Section `.packed`.
-    uint32_t sectionEnd = 0;
-    for (const Section& s : image.sections) sectionEnd = std::max(sectionEnd, s.end());
-    uint32_t packedAddress = (uint32_t)alignUp(sectionEnd, l.sectionAlignment);
-    std::vector<uint8_t> section(pi::kHeaderSize, 0);
-    for (const Region& g : regions) {
+void writePackedSection(const Image& image, const Plan& plan, const Unpacked& unpacked,
+                        const std::vector<uint8_t>& stream, uint8_t properties, const std::string& message,
+                        PackedSection& packed) {
+    std::vector<uint8_t>& section = packed.bytes;
+    section.assign(pi::kHeaderSize, 0);
+    for (const Region& g : plan.regions) {
         uint8_t entry[pi::kRegionSize];
         writeLE32(entry, g.range.start);
-        writeLE32(entry + 4, g.range.end - g.range.start);
+        writeLE32(entry + 4, g.size());
         writeLE32(entry + 8, g.protection);
         append(section, entry, sizeof entry);
     }
@@ -404,39 +417,50 @@ std::vector<uint8_t> squeezeStub(const std::vector<uint8_t>& linked, const std::
     uint32_t streamAt = (uint32_t)section.size();
     append(section, stream.data(), stream.size());
     pad(section, 8);
-    uint32_t importsAt = (uint32_t)section.size();
-    std::vector<uint8_t> tablesBytes = importTables(imports, packedAddress + importsAt, l.plus);
-    append(section, tablesBytes.data(), tablesBytes.size());
+    packed.importsAt = (uint32_t)section.size();
+    std::vector<uint8_t> tables = importTables(plan.imports, packed.address + packed.importsAt, image.layout.plus);
+    append(section, tables.data(), tables.size());
 
+    const PeLayout& l = image.layout;
+    PeReader r(image.bytes);
     uint8_t* h = section.data();
     writeLE32(h + pi::kMagicAt, pi::kMagic);
     writeLE32(h + pi::kStreamAt, streamAt);
     writeLE32(h + pi::kStreamSizeAt, (uint32_t)stream.size());
-    writeLE32(h + pi::kUnpackedSizeAt, (uint32_t)unpacked.size());
-    writeLE32(h + pi::kChecksumAt, Crc32(unpacked.data(), (uint32_t)unpacked.size()));
+    writeLE32(h + pi::kUnpackedSizeAt, (uint32_t)unpacked.bytes.size());
+    writeLE32(h + pi::kChecksumAt, Crc32(unpacked.bytes.data(), (uint32_t)unpacked.bytes.size()));
     h[pi::kPropertiesAt] = properties;
-    h[pi::kRegionCountAt] = (uint8_t)regions.size();
+    h[pi::kRegionCountAt] = (uint8_t)plan.regions.size();
     writeLE32(h + pi::kMessageAt, messageAt);
-    writeLE32(h + pi::kCodeAt, code ? code->range.start : 0);
-    writeLE32(h + pi::kCodeSizeAt, code ? code->range.end - code->range.start : 0);
-    writeLE32(h + pi::kRelocationsAt, relocationsAt);
-    writeLE32(h + pi::kRelocationsSizeAt, (uint32_t)packedBlocks.size());
+    writeLE32(h + pi::kCodeAt, unpacked.code ? unpacked.code->range.start : 0);
+    writeLE32(h + pi::kCodeSizeAt, unpacked.code ? unpacked.code->size() : 0);
+    writeLE32(h + pi::kRelocationsAt, unpacked.relocationsAt);
+    writeLE32(h + pi::kRelocationsSizeAt, uint32_t(unpacked.bytes.size() - unpacked.relocationsAt));
     writeLE32(h + pi::kSectionSizeAt, (uint32_t)section.size());
     writeLE64(h + pi::kPreferredBaseAt, l.plus ? r.u64(l.imageBaseOffset()) : r.u32(l.imageBaseOffset()));
+}
 
+// The squeezed file: the headers, the plain sections, `.packed`; the packed
+// sections keep their entries but no bytes in the file.
+std::vector<uint8_t> writeImage(const Image& image, const Plan& plan, const Section& boot,
+                                const PackedSection& packed) {
+    const PeLayout& l = image.layout;
+    if (l.sectionEntry(l.sectionCount + 2) > l.sizeOfHeaders)  // `.packed` and a payload's
+        throw PeError("the stub's headers have no room for two more section entries");
+    const Section* relocs = nullptr;
+    for (const Section& s : image.sections)
+        if (s.name == ".reloc") relocs = &s;
+    if (!relocs) throw PeError("the stub has no .reloc section");
     // The plain relocations keep a block even when empty: an image without any
     // may not be moved, and then loses address-space randomisation.
-    std::vector<uint8_t> plainBlocks = relocationBlocks(plainRelocations);
+    std::vector<uint8_t> plainBlocks = relocationBlocks(plan.plainRelocations);
     if (plainBlocks.empty()) {
         plainBlocks.assign(12, 0);
-        writeLE32(&plainBlocks[0], boot->address);
+        writeLE32(&plainBlocks[0], boot.address);
         writeLE32(&plainBlocks[4], 12);
     }
 
-    // The new file: headers, the plain sections, `.packed`.
-    uint64_t tableEnd = l.sectionEntry(l.sectionCount + 2);  // `.packed` and a payload's
-    if (tableEnd > l.sizeOfHeaders) throw PeError("the stub's headers have no room for two more section entries");
-    std::vector<uint8_t> out(linked.begin(), linked.begin() + l.sizeOfHeaders);
+    std::vector<uint8_t> out(image.bytes.begin(), image.bytes.begin() + l.sizeOfHeaders);
     uint32_t codeSize = 0, initialisedSize = 0, uninitialisedSize = 0;
     auto place = [&](uint32_t entry, const uint8_t* data, uint32_t size) {
         pad(out, l.fileAlignment);
@@ -456,39 +480,60 @@ std::vector<uint8_t> squeezeStub(const std::vector<uint8_t>& linked, const std::
             writeLE32(&out[entry + 36], (s.characteristics & ~(kCode | kInitialised | kExecute)) | kUninitialised |
                                             kRead | kWrite);
             uninitialisedSize += (uint32_t)alignUp(s.virtualSize, l.fileAlignment);
-        } else if (s.name == ".reloc") {
+        } else if (&s == relocs) {
             writeLE32(&out[entry + 8], (uint32_t)plainBlocks.size());
             initialisedSize += place(entry, plainBlocks.data(), (uint32_t)plainBlocks.size());
         } else {
-            uint32_t raw = place(entry, s.rawSize ? &linked[s.rawOffset] : nullptr, s.rawSize);
+            uint32_t raw = place(entry, s.rawSize ? &image.bytes[s.rawOffset] : nullptr, s.rawSize);
             (s.characteristics & kCode ? codeSize : initialisedSize) += raw;
         }
+        if (&s == &boot)  // where the boot looks for `.packed`
+            writeLE32(&out[readLE32(&out[entry + 20]) + addressSlot(image) - boot.rawOffset], packed.address);
     }
     uint32_t entry = l.sectionEntry(l.sectionCount);
     memcpy(&out[entry], pi::kSectionName, 8);
-    writeLE32(&out[entry + 8], (uint32_t)section.size());
-    writeLE32(&out[entry + 12], packedAddress);
+    writeLE32(&out[entry + 8], (uint32_t)packed.bytes.size());
+    writeLE32(&out[entry + 12], packed.address);
     writeLE32(&out[entry + 36], kInitialised | kRead);
-    initialisedSize += place(entry, section.data(), (uint32_t)section.size());
+    initialisedSize += place(entry, packed.bytes.data(), (uint32_t)packed.bytes.size());
 
     writeLE16(&out[l.pe + 6], l.sectionCount + 1);
     writeLE32(&out[l.optional + 4], codeSize);
     writeLE32(&out[l.initialisedDataOffset()], initialisedSize);
     writeLE32(&out[l.optional + 12], uninitialisedSize);
-    writeLE32(&out[l.sizeOfImageOffset()], (uint32_t)alignUp(packedAddress + section.size(), l.sectionAlignment));
-    writeLE32(&out[l.directoryOffset(kImportDirectory)], packedAddress + importsAt);
-    writeLE32(&out[l.directoryOffset(kImportDirectory) + 4], uint32_t((imports.size() + 1) * 20));
-    const Section* relocs = nullptr;
-    for (const Section& s : image.sections)
-        if (s.name == ".reloc") relocs = &s;
-    if (!relocs) throw PeError("the stub has no .reloc section");
+    writeLE32(&out[l.sizeOfImageOffset()], (uint32_t)alignUp(packed.address + packed.bytes.size(), l.sectionAlignment));
+    writeLE32(&out[l.directoryOffset(kImportDirectory)], packed.address + packed.importsAt);
+    writeLE32(&out[l.directoryOffset(kImportDirectory) + 4], uint32_t((plan.imports.size() + 1) * 20));
     writeLE32(&out[l.directoryOffset(kRelocationDirectory)], relocs->address);
     writeLE32(&out[l.directoryOffset(kRelocationDirectory) + 4], (uint32_t)plainBlocks.size());
-    uint32_t bootEntry = l.sectionEntry(uint32_t(boot - image.sections.data()));
-    writeLE32(&out[readLE32(&out[bootEntry + 20]) + slotInBoot], packedAddress);
     writeLE32(&out[l.checksumOffset()], peHeaderChecksum(out, l.checksumOffset()));
+    return out;
+}
 
-    if (report) *report = {(uint32_t)regions.size(), (uint32_t)unpacked.size(), (uint32_t)stream.size()};
+}  // namespace
+
+uint32_t bootPackedAddress(const std::vector<uint8_t>& stub) {
+    Image image = readImage(stub, /*squeezedToo=*/true);
+    return readLE32(&stub[addressSlot(image)]);
+}
+
+std::vector<uint8_t> squeezeStub(const std::vector<uint8_t>& linked, const std::string& message,
+                                 SqueezeReport* report) {
+    Image image = readImage(linked);
+    const Section* boot = checkSqueezable(image);
+    Plan plan = planSqueeze(image);
+    Unpacked unpacked = unpackedBytes(image, plan);
+
+    std::vector<uint8_t> stream;
+    uint8_t properties = smallestStream(unpacked.bytes, stream);
+    uint32_t sectionEnd = 0;
+    for (const Section& s : image.sections) sectionEnd = std::max(sectionEnd, s.end());
+    PackedSection packed;
+    packed.address = (uint32_t)alignUp(sectionEnd, image.layout.sectionAlignment);
+    writePackedSection(image, plan, unpacked, stream, properties, message, packed);
+
+    std::vector<uint8_t> out = writeImage(image, plan, *boot, packed);
+    if (report) *report = {(uint32_t)plan.regions.size(), (uint32_t)unpacked.bytes.size(), (uint32_t)stream.size()};
     return out;
 }
 
