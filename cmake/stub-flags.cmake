@@ -1,18 +1,11 @@
 # Size habits for the stub: no C runtime start-up, no unwinding tables, dead code
 # removed at link time, stripped. The stub enters at TavoBoot (boot/boot_win32.cpp),
 # which goes on to TavoEntry (driver/entry_win32.cpp).
-# clang's -Oz with link-time optimisation (lld links it; GNU ld for PE cannot)
-# makes the stub a fifth smaller than gcc's -Os; the other flags hold for both.
+# clang's -Oz with link-time optimisation (lld links it, cmake/clang-mingw.cmake;
+# GNU ld for PE cannot) makes the stub a fifth smaller than gcc's -Os did.
 set(TAVO_STUB_TARGET_FLAGS
-  -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables
+  -Oz -flto -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables
   -fno-unwind-tables -fno-stack-protector -fno-threadsafe-statics -fno-ident)
-if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-  list(APPEND TAVO_STUB_TARGET_FLAGS -Oz -flto)
-else()
-  # Functions called once stay functions: merged into their callers they make a
-  # few huge frames, whose locals then need long displacements.
-  list(APPEND TAVO_STUB_TARGET_FLAGS -Os -fno-inline-functions-called-once -fconserve-stack)
-endif()
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   set(TAVO_STUB_ENTRY _TavoBoot)
