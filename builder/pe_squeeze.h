@@ -10,6 +10,10 @@
 
 namespace build {
 
+// What the shipped stubs show when their packed code and data do not restore,
+// such as after a download cut short or changed.
+constexpr char kDamagedStubMessage[] = "This program is damaged and cannot run. Please obtain it again.";
+
 struct SqueezeReport {
     uint32_t packedRegions = 0;
     uint32_t unpackedBytes = 0;   // regions and their relocations

@@ -16,10 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Shown by a stub whose packed code and data do not restore, such as a
-// download cut short or changed.
-constexpr char kDamagedMessage[] = "This program is damaged and cannot run. Please obtain it again.";
-
 bool squeezeFile(const fs::path& linked, const fs::path& squeezed) {
     std::ifstream in(linked, std::ios::binary);
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
@@ -30,7 +26,7 @@ bool squeezeFile(const fs::path& linked, const fs::path& squeezed) {
     build::SqueezeReport report;
     std::vector<uint8_t> out;
     try {
-        out = build::squeezeStub(bytes, kDamagedMessage, &report);
+        out = build::squeezeStub(bytes, build::kDamagedStubMessage, &report);
     } catch (const build::PeError& e) {
         std::fprintf(stderr, "tavo-squeeze: %s: %s\n", linked.c_str(), e.what());
         return false;

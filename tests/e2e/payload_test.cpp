@@ -18,7 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "boot/packed_image.h"
 #include "builder/installer_model.h"
+#include "builder/pe_squeeze.h"
 #include "core/bytes.h"
 #include "payload/format.h"
 #include "tests/e2e/installer_factory.h"
@@ -202,6 +204,37 @@ TEST_F(Payload, RefusedInstallersSayWhy) {
 }
 
 // Everything here is found before the settings block's string table is read.
+// A stub whose packed code does not restore (a byte of its stream changed, as
+// in a damaged download) says so and runs none of it: no report of the
+// stub's, nothing written.
+TEST_F(Payload, DamagedPackedCodeSaysSoAndRunsNothing) {
+  e2e::PrefixChanges watch(prefix, {"robot", "tavo"});
+  InstallerImage image = e2e::makeInstaller(e2e::sampleInstaller());
+  ASSERT_EQ(image.error, "");
+  Bytes& b = image.bytes;
+  uint32_t pe = readLE32(&b[0x3C]);
+  size_t table = pe + 24 + readLE16(&b[pe + 20]), packed = 0;
+  for (size_t e = table; e < table + 40 * readLE16(&b[pe + 6]); e += 40)
+    if (memcmp(&b[e], packed_image::kSectionName, 8) == 0) packed = readLE32(&b[e + 20]);
+  ASSERT_NE(packed, 0u) << "the stub is not squeezed";
+  size_t stream = packed + readLE32(&b[packed + packed_image::kStreamAt]);
+  b[stream + readLE32(&b[packed + packed_image::kStreamSizeAt]) / 2] ^= 0x20;
+  std::string hostPath = prefix.unixPath("C:\\tavo\\damaged.exe");
+  std::filesystem::create_directories(std::filesystem::path(hostPath).parent_path());
+  ASSERT_TRUE(e2e::writeBytes(hostPath, b));
+
+  e2e::RobotRun run =
+      prefix.runRobot("C:\\tavo\\damaged.exe", "on caption \"Error\"\n  click 1\ndefault\n  ignore\n");
+  ASSERT_TRUE(run.ok()) << run.describe();
+  const e2e::Transcript& t = run.transcript;
+  EXPECT_FALSE(t.timedOut) << run.describe();
+  EXPECT_EQ(t.exitCode, 1) << run.describe();
+  ASSERT_EQ(t.dialogs.size(), 1u) << run.describe();
+  EXPECT_EQ(t.dialogs[0].caption, "Error");
+  EXPECT_EQ(t.dialogs[0].message(), build::kDamagedStubMessage);
+  EXPECT_EQ(e2e::joinedLines(watch.changes()), "");
+}
+
 TEST_F(Payload, HeaderAndSectionFaultsShowTheBuiltInReport) {
   const std::vector<PayloadCase> cases = {
       {"payload section at file offset 0", nullptr, {},
